@@ -1,0 +1,89 @@
+// One small owner for every kind of Windows handle, so that no early return leaks one.
+// Closing or replacing a handle keeps GetLastError() as it was, so a caller can still
+// report the error of the call that failed.
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace qpk {
+
+template <class Traits>
+class Owned {
+public:
+    using Handle = typename Traits::Handle;
+
+    Owned() = default;
+    explicit Owned(Handle h) : h_(h) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& o) noexcept : h_(o.release()) {}
+    Owned& operator=(Owned&& o) noexcept {
+        reset(o.release());
+        return *this;
+    }
+    ~Owned() { reset(); }
+
+    Handle get() const { return h_; }
+    bool valid() const { return h_ != Traits::invalid(); }
+    explicit operator bool() const { return valid(); }
+
+    // Hands ownership on.
+    Handle release() { return std::exchange(h_, Traits::invalid()); }
+
+    void reset(Handle h = Traits::invalid()) {
+        if (h_ != Traits::invalid()) {
+            DWORD saved = GetLastError();
+            Traits::close(h_);
+            SetLastError(saved);
+        }
+        h_ = h;
+    }
+
+    // For APIs that fill a handle through a pointer.
+    Handle* put() {
+        reset();
+        return &h_;
+    }
+
+private:
+    Handle h_ = Traits::invalid();
+};
+
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { CloseHandle(h); }
+};
+
+struct KernelTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CloseHandle(h); }
+};
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { FindClose(h); }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { RegCloseKey(h); }
+};
+
+struct LibraryTraits {
+    using Handle = HMODULE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { FreeLibrary(h); }
+};
+
+using UniqueFile = Owned<FileTraits>;      // CreateFile results
+using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
+using UniqueFind = Owned<FindTraits>;
+using UniqueKey = Owned<RegKeyTraits>;
+using UniqueLibrary = Owned<LibraryTraits>;
+
+}  // namespace qpk
