@@ -1,0 +1,7 @@
+#include "launcher/LauncherState.h"
+
+namespace qpk {
+
+LauncherState gState;
+
+}  // namespace qpk

@@ -1,0 +1,67 @@
+// The executable's entry: chooses the role from the raw command tail, then runs the
+// launcher role's start-up in its fixed order.
+#include <windows.h>
+
+#include "launcher/CommandLine.h"
+#include "launcher/Console.h"
+#include "launcher/DllSearch.h"
+#include "launcher/LauncherState.h"
+#include "launcher/Log.h"
+#include "launcher/Preprocess.h"
+#include "payload/Config.h"
+
+using namespace qpk;
+
+namespace {
+
+void applySwitches(const ArgumentVector& vector) {
+    SwitchScan scan = scanSwitches(vector);
+    if (scan.quiet) gState.quiet = true;
+    if (scan.clearGuiErrors) gState.guiErrors = false;
+    if (scan.consoleSwitch) gState.consoleAttached = attachConsole();
+    // "-c" attaches only when "-console" has not already done so.
+    if (scan.attachConsole && !scan.consoleSwitch) attachConsole();
+    if (scan.splash) gState.splash = true;
+    if (scan.noCheck) gState.integrityCheck = false;
+    if (scan.manualJre) gState.manualJre = true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
+    hardenDllSearch();
+    preloadSystemLibraries();
+
+    const char* tail = commandTail ? commandTail : "";
+    TailMarkers markers = classifyTail(tail);
+    // The reboot role is recognised here; its routine is not part of this build yet.
+    if (markers.reboot) return 0;
+
+    gState.quiet = false;
+    if (markers.languageRestart) {
+        logLine(L"language restart");
+        gState.languageRestart = true;
+        gState.quiet = true;
+    }
+    if (markers.extractAndExit) {
+        logLine(L"extract and exit mode");
+        gState.extractAndExit = true;
+    }
+
+    initCommonControls();
+
+    ArgumentVector vector;
+    splitCommandLine(GetCommandLineW(), vector);
+    // The delayed-deletion role is recognised here; its routine is not part of this build yet.
+    if (markers.delayedDeletion && vector.size() >= 3) return 0;
+
+    preprocessArguments(instance, vector, true);
+    gState.integrityCheck = true;
+    applySwitches(vector);
+
+    gState.instance = instance;
+    gState.noProgressDialog = getInt(155) != 0;
+    logLine(L"Init done");
+    // The preparation sequence that follows here is not part of this build yet.
+    return 0;
+}
