@@ -6,6 +6,7 @@
 #include <string>
 
 #include "launcher/LauncherState.h"
+#include "launcher/Log.h"
 #include "launcher/TempDirectories.h"
 
 using namespace qpk;
@@ -48,6 +49,8 @@ TEST(TempDirectories, UsabilityNeedsAWritableExistingDirectory) {
 }
 
 TEST(TempDirectories, PrivateDirectoryLivesInTheManualRoot) {
+    // Opens the log in the ordinary root first, so that the scratch root can be removed.
+    logLine(L"temporary directory test");
     std::string root = scratchRoot();
     setManualTempRoot(root, std::wstring(root.begin(), root.end()));
     std::string name = tempFileName();
