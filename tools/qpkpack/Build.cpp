@@ -1,0 +1,231 @@
+// Writing a setup: the launcher's PE image, then the configuration block and the payload
+// records, streamed in chunks with the CRC computed on the way and patched in at the end.
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include <zlib.h>
+
+#include "FileSource.h"
+#include "LauncherImage.h"
+#include "Manifest.h"
+#include "Packer.h"
+#include "payload/BlockFormat.h"
+
+namespace qpkpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kChunkSize = 1 << 20;
+
+void putU32(std::string& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b += char(v >> (8 * i) & 0xFF);
+}
+
+void putU64(std::string& b, uint64_t v) {
+    for (int i = 0; i < 8; ++i) b += char(v >> (8 * i) & 0xFF);
+}
+
+void putString(std::string& b, const std::string& s) {
+    putU32(b, uint32_t(s.size()));
+    b += s;
+}
+
+void putWideEntries(std::string& b, const std::vector<std::pair<int32_t, std::u16string>>& entries) {
+    putU32(b, uint32_t(entries.size()));
+    for (const auto& [id, text] : entries) {
+        putU32(b, uint32_t(id));
+        putU32(b, uint32_t(text.size() * 2));
+        for (char16_t c : text) {
+            b += char(c & 0xFF);
+            b += char(c >> 8);
+        }
+    }
+}
+
+// The tables between the header and the file records; small enough to build in memory.
+std::string encodeTables(const Manifest& m) {
+    std::string b;
+    putU32(b, uint32_t(m.narrow.size()));
+    for (const auto& [id, text] : m.narrow) {
+        putU32(b, uint32_t(id));
+        putString(b, text);
+    }
+    putWideEntries(b, m.wide);
+    putU32(b, uint32_t(m.languages.size()));
+    for (const auto& section : m.languages) {
+        putString(b, section.code);
+        putWideEntries(b, section.entries);
+    }
+    return b;
+}
+
+// The output file, written under a temporary name beside the target and renamed into
+// place only when complete, so that a failed build leaves nothing behind.
+class Output {
+public:
+    explicit Output(const std::string& target) : target_(target), temp_(target + ".partial") {}
+    ~Output() {
+        if (!committed_) {
+            out_.close();
+            std::error_code ec;
+            fs::remove(temp_, ec);
+        }
+    }
+
+    bool open() {
+        out_.open(temp_, std::ios::binary | std::ios::trunc);
+        return bool(out_);
+    }
+
+    // Bytes of the checked range go into the CRC and the length as they pass.
+    bool write(const char* data, size_t n, bool checked) {
+        if (checked) {
+            crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(data), uInt(n));
+            checkedLength_ += n;
+        }
+        out_.write(data, std::streamsize(n));
+        return bool(out_);
+    }
+    bool write(const std::string& s, bool checked) { return write(s.data(), s.size(), checked); }
+
+    bool finish(uint64_t blockStart) {
+        std::string fields;
+        putU32(fields, uint32_t(crc_));
+        putU64(fields, checkedLength_);
+        out_.seekp(std::streamoff(blockStart + 8));
+        out_.write(fields.data(), std::streamsize(fields.size()));
+        out_.close();
+        if (out_.fail()) return false;
+        std::error_code ec;
+        fs::rename(temp_, target_, ec);
+        committed_ = !ec;
+        return committed_;
+    }
+
+    const std::string& temp() const { return temp_; }
+
+private:
+    fs::path target_;
+    std::string temp_;
+    std::ofstream out_;
+    uLong crc_ = crc32(0, nullptr, 0);
+    uint64_t checkedLength_ = 0;
+    bool committed_ = false;
+};
+
+std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
+
+class Builder {
+public:
+    Builder(const std::string& launcherPath, const std::string& outPath, std::string& error)
+        : launcherPath_(launcherPath), error_(error), out_(outPath), buf_(kChunkSize) {}
+
+    bool run(const Manifest& m) {
+        uint64_t payloadStart = 0;
+        if (!out_.open()) return writeFailed();
+        if (!copyImage(payloadStart)) return false;
+
+        std::string header;
+        putU32(header, qpk::kBlockMagic);
+        putU32(header, m.integrity ? 1 : 0);
+        putU32(header, 0);  // CRC and checked length, patched in by finish()
+        putU64(header, 0);
+        if (!out_.write(header, false) || !out_.write(encodeTables(m), true)) return writeFailed();
+
+        for (size_t i = 0; i < m.files.size(); ++i) {
+            std::string field = "files[" + std::to_string(i) + "].source";
+            if (!copySource(m.files[i].path, m.files[i].source, field, true)) return false;
+        }
+        if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, "trailer", false)) return false;
+
+        return out_.finish(payloadStart) || writeFailed();
+    }
+
+private:
+    bool fail(const std::string& message) {
+        error_ = message;
+        return false;
+    }
+
+    bool writeFailed() { return fail("out: cannot write " + inQuotes(out_.temp())); }
+
+    // The launcher's bytes up to its payload start; whatever follows the image (a symbol
+    // table, an earlier payload) is left out. The launcher is closed again before the
+    // rename, which Windows refuses for an open file when repacking a setup in place.
+    bool copyImage(uint64_t& payloadStart) {
+        FileSource launcher;
+        qpk::PeLayout layout;
+        std::string why;
+        if (!launcher.open(launcherPath_)) return fail("launcher: cannot read " + inQuotes(launcherPath_));
+        if (!readImageLayout(launcher, layout, why))
+            return fail("launcher: " + inQuotes(launcherPath_) + " is not a PE file: " + why);
+        if (!launcher.seek(0)) return fail("launcher: cannot read " + inQuotes(launcherPath_));
+        payloadStart = layout.payloadStart;
+        return copy(launcher, payloadStart, false, false, "launcher", launcherPath_);
+    }
+
+    // Copies `count` bytes in chunks. A short read means the file shrank while being
+    // packed (a record's length is already out), so it fails like an unreadable file.
+    bool copy(FileSource& in, uint64_t count, bool mask, bool checked, const std::string& field,
+              const std::string& source) {
+        while (count) {
+            size_t want = count < buf_.size() ? size_t(count) : buf_.size(), got = 0;
+            if (!in.read(buf_.data(), want, got) || got != want)
+                return fail(field + ": cannot read " + inQuotes(source));
+            if (mask)
+                for (size_t i = 0; i < got; ++i) buf_[i] = char(buf_[i] ^ qpk::kPayloadMask);
+            if (!out_.write(buf_.data(), got, checked)) return writeFailed();
+            count -= got;
+        }
+        return true;
+    }
+
+    // A payload record (length, then the masked bytes) or the raw trailer.
+    bool copySource(const fs::path& path, const std::string& source, const std::string& field, bool record) {
+        FileSource in;
+        if (!in.open(path)) return fail(field + ": cannot read " + inQuotes(source));
+        if (record) {
+            std::string length;
+            putU64(length, in.size());
+            if (!out_.write(length, true)) return writeFailed();
+        }
+        return copy(in, in.size(), record, true, field, source);
+    }
+
+    std::string launcherPath_;
+    std::string& error_;
+    Output out_;
+    std::vector<char> buf_;
+};
+
+int build(const std::string& launcherPath, const std::string& manifestJson, const fs::path& baseDir,
+          const std::string& outPath, std::string& error) {
+    Manifest m;
+    if (!parseManifest(manifestJson, baseDir, m, error)) return kFailed;
+    return Builder(launcherPath, outPath, error).run(m) ? kOk : kFailed;
+}
+
+}  // namespace
+
+int buildFromJson(const std::string& launcherPath, const std::string& manifestJson,
+                  const std::string& baseDir, const std::string& outPath, std::string& error) {
+    return build(launcherPath, manifestJson, fs::path(baseDir), outPath, error);
+}
+
+int buildFromManifest(const std::string& launcherPath, const std::string& manifestPath,
+                      const std::string& outPath, std::string& error) {
+    std::error_code ec;
+    std::ifstream in;
+    if (fs::is_regular_file(manifestPath, ec)) in.open(manifestPath, std::ios::binary);
+    std::ostringstream text;
+    if (in.is_open()) text << in.rdbuf();
+    if (!in.is_open() || in.bad()) {
+        error = "manifest: cannot read " + inQuotes(manifestPath);
+        return kFailed;
+    }
+    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, error);
+}
+
+}  // namespace qpkpack
