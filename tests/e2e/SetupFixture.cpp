@@ -1,0 +1,176 @@
+#include "SetupFixture.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "BuildPaths.h"
+#include "Packer.h"
+#include "Utf8.h"
+#include "payload/ConfigBlock.h"
+#include "payload/PeLayout.h"
+
+namespace qpke2e {
+
+namespace {
+
+// Records where every read starts, so the block's field layout comes from the reader
+// itself rather than from a second description of the format.
+class RecordingSource final : public qpk::ByteSource {
+public:
+    explicit RecordingSource(std::string bytes) : inner_(std::move(bytes)) {}
+    bool read(void* out, size_t count, size_t& got) override {
+        starts.push_back(inner_.position());
+        return inner_.read(out, count, got);
+    }
+    bool seek(uint64_t p) override { return inner_.seek(p); }
+    uint64_t position() const override { return inner_.position(); }
+    uint64_t size() const override { return inner_.size(); }
+    std::vector<uint64_t> starts;
+
+private:
+    qpk::MemorySource inner_;
+};
+
+// The launcher's log and the probe write in text mode; tests compare "\n"-terminated lines.
+std::string withoutCR(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+qpktest::RunResult finished(qpktest::RunResult r) {
+    EXPECT_TRUE(r.started) << r.error;
+    EXPECT_FALSE(r.timedOut);
+    r.stdoutText = withoutCR(r.stdoutText);
+    r.stderrText = withoutCR(r.stderrText);
+    return r;
+}
+
+}  // namespace
+
+std::string jsonText(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(std::filesystem::path(qpktest::widen(path)), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(qpktest::widen(path)), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesW(qpktest::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void makeDirectory(const std::string& path) { CreateDirectoryW(qpktest::widen(path).c_str(), nullptr); }
+
+std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart) {
+    RecordingSource source(readFile(setupPath));
+    qpk::PeLayout pe;
+    payloadStart = 0;
+    if (!qpk::readPeLayout(source, pe).ok()) return {};
+    payloadStart = pe.payloadStart;
+    source.starts.clear();
+    source.seek(pe.payloadStart);
+    qpk::ConfigBlock block;
+    if (!qpk::parseConfigBlock(source, block).ok()) return {};
+    source.starts.push_back(block.fileAreaStart);
+    return source.starts;
+}
+
+std::string basicManifest(const std::string& extraNarrow) {
+    return R"({"narrow": {"107": "1", "2001": "q")" + extraNarrow +
+           R"(}, "wide": {"1000": "Test Setup"}, "files": []})";
+}
+
+void SetupTest::SetUp() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ = std::make_unique<qpktest::ScratchDir>(std::string("qpk-e2e-") + info->name());
+    ASSERT_TRUE(scratch_->valid());
+    dir_ = scratch_->path();
+    tmp_ = dir_ + "\\tmp";
+    setup_ = dir_ + "\\setup.exe";
+    makeDirectory(tmp_);
+}
+
+void SetupTest::TearDown() { scratch_.reset(); }
+
+std::string SetupTest::pack(const std::string& manifestJson, const std::string& image) {
+    std::string error;
+    int rc = qpkpack::buildFromJson(image.empty() ? qpktest::launcherPath() : image, manifestJson, dir_,
+                                    setup_, error);
+    EXPECT_EQ(rc, qpkpack::kOk) << error;
+    return setup_;
+}
+
+qpktest::RunOptions SetupTest::options(const std::map<std::string, std::string>& env) const {
+    qpktest::RunOptions o;
+    o.program = setup_;
+    o.workingDir = dir_;
+    o.setEnv["TMP"] = tmp_;
+    o.setEnv["TEMP"] = tmp_;
+    o.unsetEnv = {"CORVO_LOG", "QUILLPACK_LOG"};
+    for (const auto& [k, v] : env) o.setEnv[k] = v;
+    o.timeoutMs = 30000;
+    return o;
+}
+
+qpktest::RunResult SetupTest::run(const std::vector<std::string>& args,
+                                  const std::map<std::string, std::string>& env, const std::string& program) {
+    qpktest::RunOptions o = options(env);
+    if (!program.empty()) o.program = program;
+    o.args = args;
+    return finished(qpktest::runProgram(o));
+}
+
+qpktest::RunResult SetupTest::runTail(const std::string& tail, const std::map<std::string, std::string>& env) {
+    qpktest::RunOptions o = options(env);
+    o.argText = tail;
+    return finished(qpktest::runProgram(o));
+}
+
+std::vector<std::string> SetupTest::logs(const std::string& directory) const {
+    std::string d = directory.empty() ? tmp_ : directory;
+    std::vector<std::string> out;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(qpktest::widen(d + "\\qpk_nlog_*.log").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do out.push_back(d + "\\" + qpktest::narrow(fd.cFileName));
+    while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return out;
+}
+
+void SetupTest::clearLogs(const std::string& directory) const {
+    for (const std::string& log : logs(directory)) DeleteFileW(qpktest::widen(log).c_str());
+}
+
+std::string SetupTest::onlyLog(const std::string& directory) const {
+    std::vector<std::string> found = logs(directory);
+    EXPECT_EQ(found.size(), 1u) << "log files in " << (directory.empty() ? tmp_ : directory);
+    return found.empty() ? std::string() : withoutCR(readFile(found[0]));
+}
+
+}  // namespace qpke2e

@@ -1,0 +1,62 @@
+// A scratch directory per test in which setups are packed and started as real processes,
+// with their own temporary root (TMP and TEMP) so that their logs can be found and counted.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Process.h"
+#include "ScratchDir.h"
+
+namespace qpke2e {
+
+// A JSON string literal for a UTF-8 text.
+std::string jsonText(const std::string& text);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+void makeDirectory(const std::string& path);
+
+// Start positions of every field of the configuration block in a packed setup, in file
+// order, as the block reader meets them; the last entry is where the file records begin.
+std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart);
+
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Packs the launcher (or another image) with a manifest into dir()\setup.exe.
+    std::string pack(const std::string& manifestJson, const std::string& image = std::string());
+
+    // Runs `program` (default: the packed setup) with the child's temporary root set to
+    // tmp() and the log-keeping variables removed unless given in `env`.
+    qpktest::RunResult run(const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& env = {},
+                           const std::string& program = std::string());
+    qpktest::RunResult runTail(const std::string& tail, const std::map<std::string, std::string>& env = {});
+    qpktest::RunOptions options(const std::map<std::string, std::string>& env) const;
+
+    // The log files "qpk_nlog_*.log" in a directory (default: tmp()).
+    std::vector<std::string> logs(const std::string& directory = std::string()) const;
+    void clearLogs(const std::string& directory = std::string()) const;
+    // The single log file's text; fails the test when there is not exactly one.
+    std::string onlyLog(const std::string& directory = std::string()) const;
+
+    const std::string& dir() const { return dir_; }
+    const std::string& tmp() const { return tmp_; }
+    const std::string& setup() const { return setup_; }
+
+private:
+    std::unique_ptr<qpktest::ScratchDir> scratch_;
+    std::string dir_, tmp_, setup_;
+};
+
+// The manifest most tests start from: an installer whose errors go to message boxes.
+std::string basicManifest(const std::string& extraNarrow = std::string());
+
+}  // namespace qpke2e
