@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "BuildPaths.h"
 #include "Utf8.h"
 
 namespace qpktest {
@@ -72,7 +73,7 @@ ScratchDir::ScratchDir(const std::string& namePrefix, const std::string& base) {
     root.assign(temp, n);
     if (!root.empty() && root.back() == L'\\') root.pop_back();
   } else {
-    root = withBackslashes(base);
+    root = widen(toWindowsPath(base));
   }
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::wstring candidate = root + L"\\" + widen(namePrefix) + L"-" +

@@ -10,7 +10,8 @@ namespace qpktest {
 
 class ScratchDir {
  public:
-  // Created as "<base>\<namePrefix>-<pid>-<n>"; base empty means the TEMP directory.
+  // Created as "<base>\<namePrefix>-<pid>-<n>"; base empty means the TEMP directory;
+  // a Unix absolute base is converted as toWindowsPath does.
   // The prefix may hold spaces and characters outside the ANSI code page, to run
   // programs from such paths.
   explicit ScratchDir(const std::string& namePrefix = "qpk-test", const std::string& base = "");
