@@ -2,7 +2,9 @@
 // setup, it pre-processes its command line and loads its configuration block, then prints
 // the configuration entries named in QPK_PROBE_WIDE and QPK_PROBE_NARROW (comma-separated
 // ids) as "id=text" lines in UTF-8, so tests can see texts that the launcher itself only
-// shows at later stages, and the argument vector as pre-processing left it.
+// shows at later stages, and the argument vector as pre-processing left it. On request it
+// then creates the private temporary directory (QPK_PROBE_PRIVATE_TEMP) and ends through
+// a fatal message (QPK_PROBE_FATAL, an id, with the detail QPK_PROBE_DETAIL).
 #include <windows.h>
 
 #include <cstdio>
@@ -10,9 +12,11 @@
 #include <string>
 
 #include "launcher/CommandLine.h"
+#include "launcher/ErrorReporting.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Log.h"
 #include "launcher/Preprocess.h"
+#include "launcher/TempDirectories.h"
 #include "payload/Config.h"
 
 using namespace qpk;
@@ -43,6 +47,8 @@ void forEachId(const char* variable, Print print) {
 int main() {
     ArgumentVector vector;
     splitCommandLine(GetCommandLineW(), vector);
+    // As the launcher's entry does for a tail that starts with the marker.
+    if (vector.size() > 1 && classifyTail(utf8(vector[1]).c_str()).languageRestart) gState.languageRestart = true;
     preprocessArguments(GetModuleHandleW(nullptr), vector, true);
     forEachId("QPK_PROBE_WIDE", [](int id) { printf("%d=%s\n", id, utf8(getText(id)).c_str()); });
     forEachId("QPK_PROBE_NARROW", [](int id) { printf("%d=%s\n", id, utf8(getWideFromNarrow(id)).c_str()); });
@@ -52,5 +58,14 @@ int main() {
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
     printf("cwd=%s\n", utf8(cwd).c_str());
+    if (getenv("QPK_PROBE_PRIVATE_TEMP")) {
+        createPrivateTempDir();
+        printf("tempDir=%s\n", gState.tempDir.c_str());
+    }
+    fflush(stdout);
+    if (const char* fatal = getenv("QPK_PROBE_FATAL")) {
+        const char* detail = getenv("QPK_PROBE_DETAIL");
+        fatalMessageWithNarrow(atoi(fatal), detail);
+    }
     return 0;
 }

@@ -124,3 +124,42 @@ TEST_F(Probe, ManualRootOutsideTheCodePageIsUsedThroughItsShortName) {
     narrow = narrow.substr(0, narrow.find(')'));
     EXPECT_NE(narrow.find('~'), std::string::npos) << "expected a short name, got " << narrow;
 }
+
+TEST_F(Probe, FatalMessageInConsoleRunGoesToStandardErrorAndRemovesThePrivateDirectory) {
+    pack(R"({"narrow": {"107": "0"}, "wide": {"1009": "Internal error {0}, see {0}.", "1015": "No folder."},
+             "files": []})", probePath());
+    auto r = run({}, {{"QPK_PROBE_PRIVATE_TEMP", "1"}, {"QPK_PROBE_FATAL", "1009"}, {"QPK_PROBE_DETAIL", "7"}});
+    EXPECT_EQ(r.exitCode, 1u);
+    size_t at = r.stdoutText.find("tempDir=");
+    ASSERT_NE(at, std::string::npos) << r.stdoutText;
+    std::string tempDir = r.stdoutText.substr(at + 8, r.stdoutText.find('\n', at) - at - 8);
+    EXPECT_EQ(tempDir.rfind(tmp(), 0), 0u) << tempDir;
+    EXPECT_FALSE(fileExists(tempDir)) << "the fatal exit removes the private directory";
+    std::vector<std::string> found = logs();
+    ASSERT_EQ(found.size(), 1u) << "a fatal message names the log, so it stays";
+    // Only the first placeholder is replaced.
+    EXPECT_EQ(r.stderrText, "Internal error 7, see {0}.\n\nLog: " + found[0] + "\n");
+
+    clearLogs();
+    r = run({}, {{"QPK_PROBE_FATAL", "1015"}, {"QPK_PROBE_DETAIL", "ignored"}});
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.stderrText.rfind("No folder.\n\nLog: ", 0), 0u) << r.stderrText;
+
+    clearLogs();
+    r = run({}, {{"QPK_PROBE_FATAL", "4242"}});
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.stderrText.rfind("\n\nLog: ", 0), 0u) << "an absent message is empty: " << r.stderrText;
+}
+
+TEST_F(Probe, FatalExitOfALanguageRestartKeepsTheDirectory) {
+    pack(R"({"narrow": {"107": "0"}, "files": []})", probePath());
+    qpktest::RunOptions o = options({{"QPK_PROBE_PRIVATE_TEMP", "1"}, {"QPK_PROBE_FATAL", "1009"}});
+    o.program = setup();
+    o.argText = "__qpk_lang_restart";
+    qpktest::RunResult r = qpktest::runProgram(o);
+    EXPECT_EQ(r.exitCode, 1u);
+    size_t at = r.stdoutText.find("tempDir=");
+    ASSERT_NE(at, std::string::npos) << r.stdoutText;
+    std::string tempDir = r.stdoutText.substr(at + 8, r.stdoutText.find_first_of("\r\n", at) - at - 8);
+    EXPECT_TRUE(fileExists(tempDir)) << tempDir;
+}
