@@ -189,3 +189,14 @@ TEST_F(LauncherStart, WorkingDirectoryIsSetRelativeToTheExecutable) {
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "] change working directory to " + dir() + "\\work\\sub\n")) << log;
 }
+
+TEST_F(LauncherStart, WorkingDirectoryExpandsVariables) {
+    pack(basicManifest(R"(, "146": "%QUILLPACK_EXEDIR%${QPK_WORK}")"));
+    makeDirectory(dir() + "\\work");
+    std::map<std::string, std::string> env = kKeepLog;
+    env["QPK_WORK"] = "work";
+    ASSERT_EQ(run({}, env).exitCode, 0u);
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] expanding2 %QUILLPACK_EXEDIR% to " + dir() + "\\ in ")) << log;
+    EXPECT_TRUE(contains(log, "] change working directory to " + dir() + "\\work\n")) << log;
+}

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "VariableExpansion.h"
 #include "common/TextConvert.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Log.h"
@@ -56,6 +57,7 @@ void changeWorkingDirectory() {
         logLine(L"working directory unchanged");
         return;
     }
+    expandVariables(dir, true);
     dir = collapseBackslashes(absolutePath(dir));
     SetCurrentDirectoryW(dir.c_str());
     logLine(L"change working directory to %s", dir.c_str());

@@ -8,6 +8,7 @@
 #include "launcher/LauncherState.h"
 #include "launcher/Log.h"
 #include "launcher/Preprocess.h"
+#include "launcher/SingleInstance.h"
 #include "payload/Config.h"
 
 using namespace qpk;
@@ -58,6 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
     preprocessArguments(instance, vector, true);
     gState.integrityCheck = true;
     applySwitches(vector);
+    if (!gState.languageRestart) checkSingleInstance();
 
     gState.instance = instance;
     gState.noProgressDialog = getInt(155) != 0;

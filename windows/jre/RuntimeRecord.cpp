@@ -1,0 +1,8 @@
+#include "jre/RuntimeRecord.h"
+
+namespace qpk {
+
+std::string jvmHome;
+std::string runtimeVersion;
+
+}  // namespace qpk
