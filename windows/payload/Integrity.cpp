@@ -1,0 +1,97 @@
+#include "payload/Integrity.h"
+
+#include <commctrl.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "launcher/ErrorReporting.h"
+#include "launcher/LauncherState.h"
+#include "launcher/Log.h"
+#include "payload/BlockFormat.h"
+#include "payload/Config.h"
+#include "payload/SelfFile.h"
+
+namespace qpk {
+
+namespace {
+
+constexpr size_t kCheckChunk = 12000;
+constexpr int kProgressBar = 1001;
+
+void require(const ReadStatus& status) {
+    if (!status.ok()) failRead(status);
+}
+
+// CRC-32 of the next `length` bytes; a read that fails or ends early is a fatal internal error.
+uint32_t checksum(FileSource& self, int64_t length, HWND dialog) {
+    std::vector<unsigned char> buffer(kCheckChunk);
+    uLong crc = crc32(0, nullptr, 0);
+    int64_t done = 0;
+    int shown = 0;
+    while (done < length) {
+        size_t want = (size_t)std::min<int64_t>(length - done, (int64_t)buffer.size());
+        size_t got = 0;
+        bool ok = self.read(buffer.data(), want, got);
+        DWORD error = GetLastError();
+        if (!ok || got == 0) {
+            logError(L"check ReadFile failed %d %d %I64d", (int)got, (int)error, done);
+            fatalMessageWith(1009, L"34");
+        }
+        crc = crc32(crc, buffer.data(), (uInt)got);
+        done += (int64_t)got;
+        if (dialog != nullptr) {
+            int percent = (int)(done * 100 / length);
+            if (percent > shown) {
+                shown = percent;
+                SendDlgItemMessageW(dialog, kProgressBar, PBM_SETPOS, (WPARAM)percent, 0);
+            }
+        }
+    }
+    return (uint32_t)crc;
+}
+
+// True when the block is intact or not to be checked. Closes the file before returning.
+bool payloadIntact(HWND dialog) {
+    FileSource self(openSelf());
+    uint64_t start = payloadStart();
+    if (!self.seek(start)) {
+        ReadStatus fail;
+        fail.error = ReadError::ReadInt;
+        fail.lastError = self.lastError();
+        failRead(fail);
+    }
+    logLine(L"starting at %d", (int)start);
+
+    int32_t magic = 0;
+    if (!readInt(self, magic).ok() || (uint32_t)magic != kBlockMagic) return false;
+    int32_t flag = 0;
+    require(readInt(self, flag));
+    if (gState.integrityCheck && flag != 0) {
+        int32_t expected = 0;
+        int64_t length = 0;
+        require(readInt(self, expected));
+        require(readLong(self, length));
+        logLine(L"verifying integrity length %I64d", length);
+        uint32_t computed = checksum(self, length, dialog);
+        logLine(L"checksums: %u %u %d %d", computed, (uint32_t)expected, (int)computed, (int)expected);
+        return computed == (uint32_t)expected;
+    }
+    if (dialog != nullptr) {
+        SendDlgItemMessageW(dialog, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(100, 400));
+        SendDlgItemMessageW(dialog, kProgressBar, PBM_SETPOS, 101, 0);
+    }
+    return true;
+}
+
+}  // namespace
+
+void verifyIntegrity(HWND dialog) {
+    if (payloadIntact(dialog)) return;
+    // A damaged download must be reported even when the user asked for silence.
+    MessageBoxW(dialog, getText(20016).c_str(), getText(20013).c_str(), MB_ICONERROR);
+    fatalExit(1);
+}
+
+}  // namespace qpk
