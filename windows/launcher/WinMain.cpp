@@ -4,10 +4,12 @@
 
 #include "launcher/CommandLine.h"
 #include "launcher/Console.h"
+#include "launcher/DelayedDeletion.h"
 #include "launcher/DllSearch.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Log.h"
 #include "launcher/Preprocess.h"
+#include "launcher/Reboot.h"
 #include "launcher/SingleInstance.h"
 #include "payload/Config.h"
 
@@ -35,8 +37,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
 
     const char* tail = commandTail ? commandTail : "";
     TailMarkers markers = classifyTail(tail);
-    // The reboot role is recognised here; its routine is not part of this build yet.
-    if (markers.reboot) return 0;
+    if (markers.reboot) {
+        rebootMode();
+        return 0;
+    }
 
     gState.quiet = false;
     if (markers.languageRestart) {
@@ -53,8 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
 
     ArgumentVector vector;
     splitCommandLine(GetCommandLineW(), vector);
-    // The delayed-deletion role is recognised here; its routine is not part of this build yet.
-    if (markers.delayedDeletion && vector.size() >= 3) return 0;
+    if (markers.delayedDeletion && vector.size() >= 3) return delayedDeletion(vector[2]);
 
     preprocessArguments(instance, vector, true);
     gState.integrityCheck = true;
