@@ -1,0 +1,172 @@
+#include "jre/JavaExeCheck.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/Owned.h"
+#include "jre/RuntimeRegistry.h"
+#include "launcher/Log.h"
+#include "launcher/PathHelpers.h"
+#include "launcher/TempDirectories.h"
+#include "payload/Config.h"
+
+namespace qpk {
+
+namespace {
+
+constexpr DWORD kShortPathCapacity = 6000;
+constexpr DWORD kVersionTimeoutMs = 60000;
+constexpr int kFirstLineCapacity = 100;  // fgets reads at most 99 characters of it
+constexpr DWORD kStillActive = 259;
+// Marks a runtime whose "-version" run ended with a non-zero code.
+const char kFailedRunVersion[] = "1.0.0";
+
+bool findFile(const std::string& path, FILETIME* lastWrite) {
+    WIN32_FIND_DATAA data;
+    UniqueFind find(FindFirstFileA(path.c_str(), &data));
+    if (!find) return false;
+    if (lastWrite) *lastWrite = data.ftLastWriteTime;
+    return true;
+}
+
+std::string shortPathOf(const std::string& path) {
+    std::vector<char> buffer(kShortPathCapacity);
+    DWORD n = GetShortPathNameA(path.c_str(), buffer.data(), kShortPathCapacity);
+    if (n == 0 || n >= kShortPathCapacity) {
+        logLine(L"Could not get short path name for %S", path.c_str());
+        return path;
+    }
+    return std::string(buffer.data(), n);
+}
+
+// The first line of the file read as text, at most kFirstLineCapacity - 1 characters.
+bool readFirstLine(const std::string& path, std::string& line) {
+    FILE* file = fopen(path.c_str(), "r");
+    if (file == nullptr) return false;
+    char buffer[kFirstLineCapacity];
+    bool got = fgets(buffer, sizeof buffer, file) != nullptr;
+    fclose(file);
+    if (got) line = buffer;
+    return got;
+}
+
+// The version inside the first line of "-version" output: behind the known prefix, less
+// the line's last two characters (normally the closing quote and the line break).
+bool versionFromLine(const std::string& line, std::string& version) {
+    static const char* const kPrefixes[] = {"java version \"", "openjdk version \""};
+    for (const char* prefix : kPrefixes) {
+        size_t length = strlen(prefix);
+        if (line.compare(0, length, prefix) != 0) continue;
+        std::string rest = line.substr(length);
+        if (rest.size() < 2) return false;
+        version = rest.substr(0, rest.size() - 2);
+        return true;
+    }
+    return false;
+}
+
+// Runs the command with standard error in `outputFile`; fills the exit code unless the
+// process could not be started. A process still running after the timeout is ended and
+// reported as kStillActive.
+bool runWithStandardError(const std::string& commandLine, const std::string& outputFile, DWORD& exitCode) {
+    UniqueFile inheritable;
+    {
+        UniqueFile file(CreateFileA(outputFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            HANDLE duplicate = INVALID_HANDLE_VALUE;
+            if (DuplicateHandle(GetCurrentProcess(), file.get(), GetCurrentProcess(), &duplicate, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS))
+                inheritable.reset(duplicate);
+        }
+    }
+
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = nullptr;
+    startup.hStdError = inheritable.get();
+    PROCESS_INFORMATION process;
+    memset(&process, 0, sizeof process);
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &process)) {
+        logLine(L"Could not create process %S > %S (error %d)", commandLine.c_str(), outputFile.c_str(),
+                (int)GetLastError());
+        return false;
+    }
+    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+
+    WaitForSingleObject(processHandle.get(), kVersionTimeoutMs);
+    exitCode = 0;
+    GetExitCodeProcess(processHandle.get(), &exitCode);
+    logLine(L"Exit Code %d", (int)exitCode);
+    if (exitCode == kStillActive) {
+        logLine(L"Terminating process");
+        TerminateProcess(processHandle.get(), 1);
+        // Until it has gone it keeps the output file open, which would block its deletion.
+        WaitForSingleObject(processHandle.get(), 5000);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut) {
+    std::string commandLine = shortPathOf(javaExe) + " -version";
+    std::string outputFile = tempFileName();
+
+    DWORD exitCode = 0;
+    bool ran = runWithStandardError(commandLine, outputFile, exitCode);
+    std::string line, version;
+    bool ok = ran && exitCode == 0 && readFirstLine(outputFile, line) && versionFromLine(line, version);
+    DeleteFileA(outputFile.c_str());
+
+    if (ran && exitCode != 0 && exitCode != kStillActive) storeCachedVersion(javaExe, lastWrite, kFailedRunVersion);
+    if (!ok) return false;
+    versionOut = version;
+    logLine(L"Java version: %S", version.c_str());
+    return true;
+}
+
+bool checkJavaExe(std::string& javaExe, std::string& versionOut, const VersionList& min, const VersionList& max,
+                  bool allowPreRelease, bool useCache) {
+    logLine(L"checkJavaExe (%S, [out], %d, %d, %d)", javaExe.c_str(), (int)min.size(), (int)max.size(),
+            allowPreRelease ? 1 : 0);
+    javaExe = fullPath(javaExe, false);
+
+    bool result = false;
+    FILETIME lastWrite;
+    if (!findFile(javaExe, &lastWrite)) {
+        logLine(L"file doesn't exist");
+    } else {
+        logLine(L"file exists");
+        versionOut.clear();
+        std::string cached;
+        if (useCache && lookupCachedVersion(javaExe, lastWrite, cached) && cached != kFailedRunVersion) {
+            versionOut = cached;
+            logLine(L"got version from registry %S", versionOut.c_str());
+            result = matchesVersionRange(versionOut, min, max, allowPreRelease);
+        } else if (getVersionByExecution(javaExe, lastWrite, versionOut)) {
+            logLine(L"got version from execution %S", versionOut.c_str());
+            storeCachedVersion(javaExe, lastWrite, versionOut);
+            result = matchesVersionRange(versionOut, min, max, allowPreRelease);
+        } else {
+            logLine(L"couldn't get version");
+        }
+        if (result && getInt(107) == 1 && javaExe.size() >= 4) {
+            javaExe = javaExe.substr(0, javaExe.size() - 4) + "w.exe";
+            result = findFile(javaExe, nullptr);
+        }
+    }
+    logLine(L"checkJavaExe returning %d", result ? 1 : 0);
+    return result;
+}
+
+}  // namespace qpk
