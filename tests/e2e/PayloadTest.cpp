@@ -25,10 +25,11 @@ std::string valueAfter(const std::string& text, const std::string& key) {
 
 std::string lastWord(const std::string& text) { return text.substr(text.rfind(' ') + 1); }
 
-// Every byte value, and runs of the bytes the mask turns into 0x00 and 0xFF.
+// Every byte value, and runs of the bytes the mask turns into 0x00 and 0xFF; longer than
+// a few of the integrity check's read chunks.
 std::string binaryContent() {
     std::string bytes;
-    for (int round = 0; round < 100; ++round)
+    for (int round = 0; round < 600; ++round)
         for (int b = 0; b < 256; ++b) bytes += char(b);
     bytes += std::string(7000, '\x5A') + std::string(7000, '\0') + std::string(7000, '\xFF');
     return bytes;

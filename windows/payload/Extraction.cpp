@@ -14,8 +14,6 @@ namespace qpk {
 
 namespace {
 
-constexpr size_t kCopyChunk = 6000;
-
 uint32_t unextractedPos = 0;
 
 // Win32 drops trailing dots and spaces from path parts, so "..", ". ." and "..." could all
@@ -69,7 +67,8 @@ const std::string* firstUnsafeName(const std::vector<std::string>& names) {
 uint32_t unextractedPosition() { return unextractedPos; }
 
 int copyMasked(ByteSource& source, HANDLE target, int64_t length, bool unmask) {
-    std::vector<unsigned char> buffer(kCopyChunk);
+    // Small files, the usual case, need no chunk-sized buffer.
+    std::vector<unsigned char> buffer(length > 0 ? (size_t)std::min<int64_t>(length, (int64_t)kCopyChunk) : 0);
     int64_t done = 0;
     size_t got = 0;
     DWORD readError = 0;

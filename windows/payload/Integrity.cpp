@@ -17,7 +17,6 @@ namespace qpk {
 
 namespace {
 
-constexpr size_t kCheckChunk = 12000;
 constexpr int kProgressBar = 1001;
 
 void require(const ReadStatus& status) {
@@ -26,7 +25,7 @@ void require(const ReadStatus& status) {
 
 // CRC-32 of the next `length` bytes; a read that fails or ends early is a fatal internal error.
 uint32_t checksum(FileSource& self, int64_t length, HWND dialog) {
-    std::vector<unsigned char> buffer(kCheckChunk);
+    std::vector<unsigned char> buffer(kIntegrityChunk);
     uLong crc = crc32(0, nullptr, 0);
     int64_t done = 0;
     int shown = 0;
