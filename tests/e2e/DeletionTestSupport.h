@@ -1,4 +1,4 @@
-// Runs the delayed-deletion role as a process of its own from a scratch directory, and reads
+// Runs the launcher's delayed-deletion role from a scratch directory, and reads
 // back what it left in the registry.
 #pragma once
 #include <windows.h>
@@ -95,10 +95,10 @@ class DeletionTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        runner_ = dir() + "\\deletion_runner.exe";
+        launcher_ = dir() + "\\launcher.exe";
         // From a directory of its own, so that relative paths in a list have a known base.
-        ASSERT_TRUE(CopyFileW(qpktest::widen(qpktest::helperPath("deletion_runner")).c_str(),
-                              qpktest::widen(runner_).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(qpktest::widen(qpktest::launcherPath()).c_str(), qpktest::widen(launcher_).c_str(),
+                              FALSE));
     }
     void TearDown() override {
         forgetPendingBelow(dir());
@@ -114,7 +114,7 @@ protected:
     // The role started with its log kept in `tmpDir` (default tmp()), from another directory.
     qpktest::RunOptions windel(const std::string& list, const std::string& tmpDir = std::string()) {
         qpktest::RunOptions o = options({{"QUILLPACK_LOG", "yes"}});
-        o.program = runner_;
+        o.program = launcher_;
         o.argText = "__qpk_windel \"" + list + "\"";
         o.workingDir = tmp();
         if (!tmpDir.empty()) o.setEnv["TMP"] = o.setEnv["TEMP"] = tmpDir;
@@ -132,7 +132,7 @@ protected:
     }
 
 private:
-    std::string runner_;
+    std::string launcher_;
 };
 
 }  // namespace qpke2e

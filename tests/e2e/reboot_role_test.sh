@@ -3,13 +3,13 @@
 # restart ran the deletions scheduled for the next boot. Under Wine, ExitWindowsEx(EWX_REBOOT)
 # starts "wineboot --end-session", which performs the prefix's restart tasks, the pending file
 # operations among them; the wine server and processes without windows keep running.
-#   reboot_role_test.sh RUNNER PREFIX plain|answer-yes
+#   reboot_role_test.sh LAUNCHER PREFIX plain|answer-yes
 # plain: the "force_reboot" list and the reboot role. answer-yes: the restart question, answered
 # Yes (needs DISPLAY). Never give it the shared test prefix.
 set -euo pipefail
 exec </dev/null
 
-runner="$1"
+launcher="$1"
 prefix="$2"
 mode="$3"
 export WINEPREFIX="$prefix"
@@ -48,8 +48,8 @@ write_list() {
 }
 
 # Every Windows program's streams go to a file: what the restart starts inherits them.
-run_runner() {
-  timeout 120 wine "$runner" "$@" >>"$work/runner.out" 2>&1
+run_launcher() {
+  timeout 120 wine "$launcher" "$@" >>"$work/launcher.out" 2>&1
 }
 
 # A file that Wine refuses to delete while it is read-only; the restart deletes it once
@@ -78,7 +78,7 @@ schedule() {
   local file="$1" list="$work/schedule.txt"
   stuck_file "$file"
   write_list "$list" "" "keep" "Restart?" "EOSMARKER" "Failed" "EOSMARKER" "$(winpath "$file")"
-  run_runner __qpk_windel "$(winpath "$list")" || fail "scheduling run ended with $?"
+  run_launcher __qpk_windel "$(winpath "$list")" || fail "scheduling run ended with $?"
   [ -e "$file" ] || fail "$file was deleted although read-only"
   pending | grep -qF "$(winpath "$file")" || fail "$file is not pending deletion: $(pending)"
   chmod 644 "$file"
@@ -101,28 +101,28 @@ case "$mode" in
     schedule "$held"
     list="$work/force.txt"
     write_list "$list" "" "force_reboot" "Restart?" "EOSMARKER" "Restart failed" "EOSMARKER"
-    run_runner __qpk_windel "$(winpath "$list")" || fail "force_reboot run ended with $?"
+    run_launcher __qpk_windel "$(winpath "$list")" || fail "force_reboot run ended with $?"
     [ ! -e "$list" ] || fail "the list file was left"
     wait_gone "$held"
 
     held="$work/cvo2.tmp_dir2/held.jar"
     schedule "$held"
     start=$(date +%s%N)
-    run_runner __qpk_reboot || fail "reboot role ended with $?"
+    run_launcher __qpk_reboot || fail "reboot role ended with $?"
     elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
     [ "$elapsed_ms" -ge 5000 ] || fail "reboot role returned after $elapsed_ms ms"
     wait_gone "$held"
     ;;
   answer-yes)
     [ -n "${DISPLAY:-}" ] || fail "needs DISPLAY"
-    boxpress="$(dirname "$runner")/boxpress.exe"
+    boxpress="$(dirname "$launcher")/boxpress.exe"
     held="$work/app/held.dll"
     stuck_file "$held"
     list="$work/ask.txt"
     write_list "$list" "" "reboot_deletion" "Restart to finish?" "EOSMARKER" "Restart failed" "EOSMARKER" \
       "$(winpath "$held")"
-    run_runner __qpk_windel "$(winpath "$list")" &
-    runner_job=$!
+    run_launcher __qpk_windel "$(winpath "$list")" &
+    launcher_job=$!
     # The question comes after the last of the 60 passes, with the file scheduled.
     box="$(timeout 90 wine "$boxpress" --caption quillpack --timeout 80000 2>/dev/null | tr -d '\r')" ||
       fail "no restart question: $box"
@@ -131,7 +131,7 @@ case "$mode" in
     chmod 644 "$held"
     timeout 30 wine "$boxpress" --caption quillpack --timeout 10000 --press 6 >/dev/null 2>&1 ||
       fail "could not answer Yes"
-    wait "$runner_job" || fail "run ended with $?"
+    wait "$launcher_job" || fail "run ended with $?"
     wait_gone "$held"
     ;;
   *)
