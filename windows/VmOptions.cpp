@@ -50,11 +50,11 @@ struct OpenFile {
 };
 std::vector<OpenFile> openFiles;
 
-void addSplitOptions(std::wstring text, OptionList& options, PathOverrides& overrides) {
+ArgumentVector expandedTokens(std::wstring text) {
     expandVariables(text, true);
     ArgumentVector tokens;
     splitCommandLine(text, tokens);
-    processOptionTokens(tokens, options, overrides);
+    return tokens;
 }
 
 void tryCandidate(const std::wstring& exe, UniqueStream& out) {
@@ -143,9 +143,9 @@ std::string narrowOption(const std::wstring& text) {
 }
 
 void collectVmOptions(OptionList& options, PathOverrides& overrides, const ArgumentVector& arguments) {
-    std::wstring configured = getWide(123);
+    ArgumentVector configured = expandedTokens(getWide(123));
     logLine(L"adding options");
-    addSplitOptions(configured, options, overrides);
+    processOptionTokens(configured, options, overrides);
 
     long count = getInt(10200);
     if (count > 0) {
@@ -157,7 +157,7 @@ void collectVmOptions(OptionList& options, PathOverrides& overrides, const Argum
             if (!match) continue;
             std::wstring specific = getWide(int(10202 + 2 * i));
             logLine(L"adding specific %s", specific.c_str());
-            addSplitOptions(specific, options, overrides);
+            processOptionTokens(expandedTokens(specific), options, overrides);
             break;
         }
     }

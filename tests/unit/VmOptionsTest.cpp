@@ -42,10 +42,6 @@ TEST(VmOptions, FileLinesLoseLineEndsAndSpacesButKeepTabs) {
     EXPECT_EQ(line("\t# not a comment"), "\t# not a comment");
 }
 
-TEST(VmOptions, BytesWidenToTheSameCodes) {
-    EXPECT_EQ(widenBytes("a\xe4\xff"), std::wstring(L"a\u00e4\u00ff"));
-}
-
 TEST(VmOptions, IncludeTokenTakesTheNextTokenUnlessItIsLast) {
     EXPECT_EQ(optionLinesOfTokens({L"-Xmx1g", L"-include-options", L"a b.vmoptions", L"-Dx"}),
               (std::vector<std::wstring>{L"-Xmx1g", L"-include-options a b.vmoptions", L"-Dx"}));
