@@ -119,6 +119,8 @@ int main() {
     printf("CopyFileW        %8.1f MiB/s\n", copied);
     printf("extraction       %8.1f MiB/s  %5.1f %% of CopyFileW (aim 80 %%)\n", extraction, 100 * extraction / copied);
 
+    // A process's current directory cannot be removed.
+    SetCurrentDirectoryA("..");
     emptyDirectory(gState.tempDir, false);
     RemoveDirectoryA(gState.tempDir.c_str());
     return 0;
