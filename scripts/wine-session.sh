@@ -38,6 +38,10 @@ wine_session_start() {
   # Unmanaged windows: without a window manager, closing a managed window waits two seconds
   # for a state change that never comes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # The first program that touches user32 starts the desktop process, which then lives as
+  # long as the server and keeps the standard streams it inherited: start it here, on
+  # /dev/null, rather than from a test whose output pipe ctest would wait on for ever.
+  wine rundll32.exe user32.dll,MessageBeep >/dev/null 2>&1 </dev/null || true
 }
 
 wine_session_end() {
