@@ -69,9 +69,9 @@ TEST_F(JvmLoad, JavaExeLocationLoadsItsLibraryAndExtendsPath) {
 TEST_F(JvmLoad, ConfiguredSubdirectoryIsTriedFirst) {
     packProbe(R"(, "152": "server")");
     std::string home = dir() + "\\rt";
-    RuntimeSpec spec;
-    spec.vmDirs = {"client", "server"};
-    makeRuntime(home, spec);
+    RuntimeLayout layout;
+    layout.vmDirs = {"client", "server"};
+    makeRuntime(home, layout);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
     EXPECT_EQ(value(r.stdoutText, "loaded"), "1");
     std::string log = onlyLog();
@@ -82,10 +82,10 @@ TEST_F(JvmLoad, ConfiguredSubdirectoryIsTriedFirst) {
 TEST_F(JvmLoad, JdkWithItsLibraryOnlyInTheEmbeddedRuntimeRestoresPathFirst) {
     packProbe();
     std::string home = dir() + "\\jdk";
-    RuntimeSpec outer;
+    RuntimeLayout outer;
     outer.vmDirs = {};
     makeRuntime(home, outer);
-    RuntimeSpec inner;
+    RuntimeLayout inner;
     inner.binDir = "jre\\bin";
     makeRuntime(home, inner);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
@@ -102,9 +102,9 @@ TEST_F(JvmLoad, JdkWithItsLibraryOnlyInTheEmbeddedRuntimeRestoresPathFirst) {
 TEST_F(JvmLoad, LibrariesThatDoNotServeAreReportedByTheirSource) {
     packProbe();
     std::string home32 = dir() + "\\rt32";
-    RuntimeSpec spec32;
-    spec32.library = RuntimeSpec::ThirtyTwoBit;
-    makeRuntime(home32, spec32);
+    RuntimeLayout layout32;
+    layout32.library = RuntimeLayout::ThirtyTwoBit;
+    makeRuntime(home32, layout32);
     auto r = load({{"QPK_PROBE_LOCATION", home32 + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
     EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
     EXPECT_TRUE(contains(onlyLog(), "] Failed with error code 193")) << onlyLog();
@@ -115,8 +115,8 @@ TEST_F(JvmLoad, LibrariesThatDoNotServeAreReportedByTheirSource) {
 
     clearLogs();
     std::string homeNoExport = dir() + "\\rtx";
-    RuntimeSpec noExport;
-    noExport.library = RuntimeSpec::NotExporting;
+    RuntimeLayout noExport;
+    noExport.library = RuntimeLayout::NotExporting;
     makeRuntime(homeNoExport, noExport);
     r = load({{"QPK_PROBE_LOCATION", homeNoExport}});
     EXPECT_EQ(value(r.stdoutText, "loaded"), "0");

@@ -91,9 +91,9 @@ TEST_F(JvmSearch, EnvironmentEntryAcceptsForwardSlashesAndNamesItselfOnFailure) 
 
     // Accepted but without a library: the search goes on, and the message names the variable.
     std::string broken = dir() + "\\broken";
-    RuntimeSpec spec;
-    spec.vmDirs = {};
-    makeRuntime(broken, spec);
+    RuntimeLayout layout;
+    layout.vmDirs = {};
+    makeRuntime(broken, layout);
     clearLogs();
     r = search({{"QPK_T_HOME", broken}});
     EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
@@ -129,7 +129,7 @@ TEST_F(JvmSearch, RelativeLocationsAreTakenFromTheLaunchersDirectory) {
 TEST_F(JvmSearch, JdkRequiredRejectsAHomeWithoutToolsJar) {
     std::string jre = dir() + "\\jre-only", jdk = dir() + "\\jdk";
     makeRuntime(jre);
-    RuntimeSpec withTools;
+    RuntimeLayout withTools;
     withTools.toolsJar = true;
     withTools.binDir = "jre\\bin";
     makeRuntime(jdk, withTools);
@@ -204,7 +204,7 @@ using JvmVendorRegistry = JvmSearch;
 
 TEST_F(JvmVendorRegistry, SubkeysInDescendingStringOrderAndCurrentVersionFirst) {
     std::string rt9 = dir() + "\\rt9", rt17 = dir() + "\\rt17";
-    RuntimeSpec nine, seventeen;
+    RuntimeLayout nine, seventeen;
     nine.version = "9.0.4";
     seventeen.version = "17.0.1";
     makeRuntime(rt9, nine);

@@ -31,20 +31,20 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
-void makeRuntime(const std::string& home, const RuntimeSpec& spec) {
-    std::string bin = home + "\\" + spec.binDir;
+void makeRuntime(const std::string& home, const RuntimeLayout& layout) {
+    std::string bin = home + "\\" + layout.binDir;
     makeDirs(bin);
     copy(QPK_STANDIN_JAVA, bin + "\\java.exe");
-    if (spec.javaw) copy(QPK_STANDIN_JAVAW, bin + "\\javaw.exe");
-    writeFile(bin + "\\standin.txt", "line=openjdk version \"" + spec.version + "\"\n");
-    const char* library = spec.library == RuntimeSpec::Exporting      ? QPK_STANDIN_JVM64
-                          : spec.library == RuntimeSpec::NotExporting ? QPK_STANDIN_JVM64_NOEXPORT
+    if (layout.javaw) copy(QPK_STANDIN_JAVAW, bin + "\\javaw.exe");
+    writeFile(bin + "\\standin.txt", "line=openjdk version \"" + layout.version + "\"\n");
+    const char* library = layout.library == RuntimeLayout::Exporting      ? QPK_STANDIN_JVM64
+                          : layout.library == RuntimeLayout::NotExporting ? QPK_STANDIN_JVM64_NOEXPORT
                                                                       : QPK_STANDIN_JVM32;
-    for (const std::string& vm : spec.vmDirs) {
+    for (const std::string& vm : layout.vmDirs) {
         makeDirs(bin + "\\" + vm);
         copy(library, bin + "\\" + vm + "\\jvm.dll");
     }
-    if (spec.toolsJar) {
+    if (layout.toolsJar) {
         makeDirs(home + "\\lib");
         writeFile(home + "\\lib\\tools.jar", "jar");
     }

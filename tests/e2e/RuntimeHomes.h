@@ -5,7 +5,7 @@
 
 namespace qpke2e {
 
-struct RuntimeSpec {
+struct RuntimeLayout {
     std::string version = "11.0.2";        // what java.exe -version reports
     std::string binDir = "bin";            // "jre\\bin" for a JDK's embedded runtime
     std::vector<std::string> vmDirs = {"server"};  // bin\<vm>\jvm.dll
@@ -15,7 +15,7 @@ struct RuntimeSpec {
 };
 
 // Creates the runtime below `home` (made if missing); the java.exe is <home>\<binDir>\java.exe.
-void makeRuntime(const std::string& home, const RuntimeSpec& spec = RuntimeSpec());
+void makeRuntime(const std::string& home, const RuntimeLayout& layout = RuntimeLayout());
 
 // Lower-cased, as the launcher normalises paths.
 std::string lowerAscii(std::string text);
