@@ -22,8 +22,6 @@ const char kCacheKey[] = "SOFTWARE\\larchmont-works\\corvo\\jvms";
 const char kLocatedKey[] = "SOFTWARE\\larchmont-works\\corvo\\locatedjvms";
 const char kJava8Line[] = "line=java version \"1.8.0_291\"\n";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string lowerAscii(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
@@ -49,16 +47,6 @@ FILETIME lastWriteTime(const std::string& path) {
     EXPECT_NE(find, INVALID_HANDLE_VALUE) << path;
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
     return data.ftLastWriteTime;
-}
-
-std::string value(const std::string& output, const std::string& name) {
-    std::istringstream in(output);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind(name + "=", 0) == 0) return line.substr(name.size() + 1);
-    }
-    return "(missing)";
 }
 
 struct Cached {
@@ -174,7 +162,7 @@ protected:
         return out;
     }
     static std::string startupLine(const std::string& javaExe) {
-        return value(readFile(besideExe(javaExe, "commands.log")), "startup");
+        return outputValue(readFile(besideExe(javaExe, "commands.log")), "startup");
     }
 
     ProbeResult probe(const std::vector<std::string>& args, DWORD timeoutMs = 30000) {
@@ -188,9 +176,9 @@ protected:
         EXPECT_FALSE(r.timedOut);
         EXPECT_EQ(r.exitCode, 0u) << r.stderrText;
         ProbeResult p;
-        p.result = value(r.stdoutText, "result") == "1";
-        p.path = value(r.stdoutText, "path");
-        p.version = value(r.stdoutText, "version");
+        p.result = outputValue(r.stdoutText, "result") == "1";
+        p.path = outputValue(r.stdoutText, "path");
+        p.version = outputValue(r.stdoutText, "version");
         p.log = onlyLog();
         return p;
     }

@@ -12,15 +12,6 @@ using namespace qpke2e;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string value(const std::string& out, const std::string& name) {
-    size_t at = out.find(name + "=");
-    if (at == std::string::npos) return "<missing>";
-    at += name.size() + 1;
-    return out.substr(at, out.find('\n', at) - at);
-}
-
 // Errors go to standard error (entry 107 is 0), with recognisable texts.
 std::string manifest(const std::string& narrow = std::string()) {
     return R"({"narrow": {"107": "0")" + narrow + R"(},
@@ -49,12 +40,12 @@ TEST_F(JvmLoad, JavaExeLocationLoadsItsLibraryAndExtendsPath) {
     std::string home = dir() + "\\Runtime";
     makeRuntime(home);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
-    EXPECT_EQ(value(r.stdoutText, "resolved"), "1");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "resolved"), "1");
     std::string bin = lowerAscii(home) + "\\bin";
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), bin + "\\..");
-    EXPECT_EQ(value(r.stdoutText, "runtimeVersion"), "11.0.2");
-    std::string path = value(r.stdoutText, "path");
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), bin + "\\..");
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "11.0.2");
+    std::string path = outputValue(r.stdoutText, "path");
     EXPECT_EQ(path.substr(path.size() - bin.size() - 1), ";" + bin);
     std::string log = onlyLog();
     size_t hotspot = log.find("] Trying " + bin + "\\hotspot\\jvm.dll (exists 0)");
@@ -73,7 +64,7 @@ TEST_F(JvmLoad, ConfiguredSubdirectoryIsTriedFirst) {
     layout.vmDirs = {"client", "server"};
     makeRuntime(home, layout);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1");
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "\\server\\jvm.dll (exists 1)"));
     EXPECT_FALSE(contains(log, "\\client\\jvm.dll")) << log;
@@ -89,12 +80,12 @@ TEST_F(JvmLoad, JdkWithItsLibraryOnlyInTheEmbeddedRuntimeRestoresPathFirst) {
     inner.binDir = "jre\\bin";
     makeRuntime(home, inner);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "] Removing DLL directory")) << log;
     EXPECT_TRUE(contains(log, "\\bin\\..\\jre\\bin\\server\\jvm.dll (exists 1)")) << log;
     // Only the embedded runtime's directory stays on PATH.
-    std::string path = lowerAscii(value(r.stdoutText, "path"));
+    std::string path = lowerAscii(outputValue(r.stdoutText, "path"));
     EXPECT_FALSE(contains(path, lowerAscii(home) + "\\bin;")) << path;
     EXPECT_TRUE(contains(path, lowerAscii(home) + "\\bin\\..\\jre\\bin")) << path;
 }
@@ -106,12 +97,12 @@ TEST_F(JvmLoad, LibrariesThatDoNotServeAreReportedByTheirSource) {
     layout32.library = RuntimeLayout::ThirtyTwoBit;
     makeRuntime(home32, layout32);
     auto r = load({{"QPK_PROBE_LOCATION", home32 + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     EXPECT_TRUE(contains(onlyLog(), "] Failed with error code 193")) << onlyLog();
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: Could not get DLL-Handle."));
     EXPECT_EQ(r.stderrText.rfind("Runtime at " + home32 + "\\bin\\java.exe is damaged", 0), 0u) << r.stderrText;
     // A failed attempt leaves PATH as it was.
-    EXPECT_FALSE(contains(lowerAscii(value(r.stdoutText, "path")), lowerAscii(home32))) << r.stdoutText;
+    EXPECT_FALSE(contains(lowerAscii(outputValue(r.stdoutText, "path")), lowerAscii(home32))) << r.stdoutText;
 
     clearLogs();
     std::string homeNoExport = dir() + "\\rtx";
@@ -119,8 +110,8 @@ TEST_F(JvmLoad, LibrariesThatDoNotServeAreReportedByTheirSource) {
     noExport.library = RuntimeLayout::NotExporting;
     makeRuntime(homeNoExport, noExport);
     r = load({{"QPK_PROBE_LOCATION", homeNoExport}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
-    EXPECT_EQ(value(r.stdoutText, "resolved"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "resolved"), "0");
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: Could not load functions")) << onlyLog();
     EXPECT_EQ(r.stderrText.rfind("Runtime at " + homeNoExport + " is damaged", 0), 0u) << r.stderrText;
 }
@@ -129,12 +120,12 @@ TEST_F(JvmLoad, DirectoryWithoutRuntimeIsNotRefusedUntilItsLibraryIsMissing) {
     packProbe();
     makeDirectory(dir() + "\\empty");
     auto r = load({{"QPK_PROBE_LOCATION", dir() + "\\empty"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "] ERROR: Could not get DLL-Handle.")) << log;
     EXPECT_FALSE(contains(log, "Provided JVM unusable"));
     EXPECT_EQ(r.stderrText.rfind("Runtime at " + dir() + "\\empty is damaged", 0), 0u) << r.stderrText;
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(dir()) + "\\empty\\bin\\..");
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(dir()) + "\\empty\\bin\\..");
 }
 
 TEST_F(JvmLoad, ChosenJavaExeBelowTheMinimumIsUnusable) {
@@ -142,9 +133,9 @@ TEST_F(JvmLoad, ChosenJavaExeBelowTheMinimumIsUnusable) {
     std::string home = dir() + "\\old";
     makeRuntime(home);
     auto r = load({{"QPK_PROBE_LOCATION", home + "\\bin\\java.exe"}, {"QPK_PROBE_JAVA_EXE", "1"}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: Provided JVM unusable"));
     EXPECT_FALSE(contains(onlyLog(), "Trying ")) << "nothing is loaded";
     EXPECT_EQ(r.stderrText.rfind("No 64-bit runtime: 64", 0), 0u) << r.stderrText;
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), "") << "no runtime was recorded";
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), "") << "no runtime was recorded";
 }

@@ -14,15 +14,6 @@ using namespace qpke2e;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string value(const std::string& out, const std::string& name) {
-    size_t at = out.find(name + "=");
-    if (at == std::string::npos) return "<missing>";
-    at += name.size() + 1;
-    return out.substr(at, out.find('\n', at) - at);
-}
-
 std::string jsonEscaped(const std::string& text) {
     std::string j = jsonText(text);
     return j.substr(1, j.size() - 2);
@@ -50,11 +41,7 @@ protected:
         qpktest::RunOptions o = options(env);
         o.unsetEnv.push_back("CORVO_JAVA_HOME");
         o.unsetEnv.push_back("QUILLPACK_JAVA_HOME");
-        for (const auto& [k, v] : env) o.setEnv[k] = v;
-        qpktest::RunResult r = qpktest::runProgram(o);
-        r.stdoutText.erase(std::remove(r.stdoutText.begin(), r.stdoutText.end(), '\r'), r.stdoutText.end());
-        r.stderrText.erase(std::remove(r.stderrText.begin(), r.stderrText.end(), '\r'), r.stderrText.end());
-        return r;
+        return runWith(o);
     }
     // The log positions of the given texts, which must appear in this order.
     void expectOrder(const std::vector<std::string>& texts) {
@@ -71,7 +58,7 @@ protected:
 TEST_F(JvmSearch, PlacesAreVisitedInTheirFixedOrder) {
     packProbe(R"(, "128": "Y;EQPK_T_FIRST;y;EQPK_T_SECOND", "160": "qpk-order-app")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     expectOrder({"] Searching for a JVM", "] MinVersion: , MaxVersion: ", "] Testing location  (type Y)",
                  "] Testing location QPK_T_FIRST (type E)", "] Testing location  (type y)",
                  "] Testing location QPK_T_SECOND (type E)", "] checking app id qpk-order-app (0, ",
@@ -86,8 +73,8 @@ TEST_F(JvmSearch, EnvironmentEntryAcceptsForwardSlashesAndNamesItselfOnFailure) 
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     packProbe(R"(, "128": "EQPK_T_HOME")");
     auto r = search({{"QPK_T_HOME", slashed}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(home) + "\\bin\\..");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(home) + "\\bin\\..");
 
     // Accepted but without a library: the search goes on, and the message names the variable.
     std::string broken = dir() + "\\broken";
@@ -96,7 +83,7 @@ TEST_F(JvmSearch, EnvironmentEntryAcceptsForwardSlashesAndNamesItselfOnFailure) 
     makeRuntime(broken, layout);
     clearLogs();
     r = search({{"QPK_T_HOME", broken}});
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: Could not get DLL-Handle.")) << onlyLog();
     EXPECT_EQ(r.stderrText.rfind("Variable QPK_T_HOME is no runtime", 0), 0u) << r.stderrText;
 }
@@ -106,15 +93,15 @@ TEST_F(JvmSearch, RelaxedPassRetriesOnlyBEntriesWithAbsolutePaths) {
     makeRuntime(home);  // 11.0.2, below the minimum
     packProbe(R"(, "126": "17", "128": "B)" + jsonEscaped(home) + R"(")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
-    EXPECT_EQ(value(r.stdoutText, "runtimeVersion"), "11.0.2");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "11.0.2");
     expectOrder({"] Testing location " + home + " (type B)", "] Testing relative location " + home,
                  "] " + lowerAscii(home) + "\\bin\\java.exe exists"});
 
     clearLogs();
     packProbe(R"(, "126": "17", "128": "A)" + jsonEscaped(home) + R"(")");
     r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
     EXPECT_FALSE(contains(onlyLog(), "Testing relative location")) << onlyLog();
 }
 
@@ -122,8 +109,8 @@ TEST_F(JvmSearch, RelativeLocationsAreTakenFromTheLaunchersDirectory) {
     makeRuntime(dir() + "\\bundled\\rt");
     packProbe(R"(, "128": "Abundled\\rt;R%QUILLPACK_EXEDIR%unused")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(dir()) + "\\bundled\\rt\\bin\\..");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(dir()) + "\\bundled\\rt\\bin\\..");
 }
 
 TEST_F(JvmSearch, JdkRequiredRejectsAHomeWithoutToolsJar) {
@@ -135,8 +122,8 @@ TEST_F(JvmSearch, JdkRequiredRejectsAHomeWithoutToolsJar) {
     makeRuntime(jdk, withTools);
     packProbe(R"(, "131": "1", "128": "A)" + jsonEscaped(jre) + ";A" + jsonEscaped(jdk) + R"(")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(jdk) + "\\jre\\bin\\..");
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(jdk) + "\\jre\\bin\\..");
 }
 
 TEST_F(JvmSearch, LocationFilesComeFirst) {
@@ -149,13 +136,13 @@ TEST_F(JvmSearch, LocationFilesComeFirst) {
     writeFile(dir() + "\\extracted\\inst_jre.cfg", installer + "\r\n");
     packProbe(R"(, "10003": "apphome", "128": "EQPK_T_UNSET")");
     auto r = search({{"QPK_PROBE_TEMPDIR", dir() + "\\extracted"}});
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(installer) + "\\bin\\..") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(installer) + "\\bin\\..") << onlyLog();
     expectOrder({"] Has installer location " + installer, "] Using preferred location"});
 
     writeFile(dir() + "\\apphome\\.quillpack\\pref_jre.cfg", preferred + "\n");
     clearLogs();
     r = search({{"QPK_PROBE_TEMPDIR", dir() + "\\extracted"}});
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(preferred) + "\\bin\\..") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(preferred) + "\\bin\\..") << onlyLog();
     expectOrder({"] Has preferred location " + preferred, "] Using preferred location"});
 }
 
@@ -167,7 +154,7 @@ TEST_F(JvmSearch, PreviousInstallationsOfTheUserAndTheProductVariables) {
               dir() + "\\gone;" + previous);
     packProbe(R"(, "160": ")" + appId + R"(")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "1") << onlyLog();
     expectOrder({"] found installations: ", "] java version did not match in " + dir() + "\\gone\\jre",
                  "] found JRE from previous installation (user) "});
     HKEY k = nullptr;
@@ -182,7 +169,7 @@ TEST_F(JvmSearch, PreviousInstallationsOfTheUserAndTheProductVariables) {
     packProbe("");
     clearLogs();
     r = search({{"QUILLPACK_JAVA_HOME", viaVariable}});
-    EXPECT_EQ(value(r.stdoutText, "jvmHome"), lowerAscii(viaVariable) + "\\bin\\..") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(viaVariable) + "\\bin\\..") << onlyLog();
     expectOrder({"] Search sequence finished", "] Loading of JVM-DLL successful"});
 }
 
@@ -193,8 +180,8 @@ TEST_F(JvmSearch, PathTooLongForTheReadIsExtendedInFull) {
     std::string longPath = "C:\\windows\\system32;" + std::string(13000, 'p');
     qpktest::RunOptions o = options({{"CORVO_LOG", "yes"}, {"QPK_PROBE_LOCATION", home}});
     o.setEnv["PATH"] = longPath;
-    auto r = qpktest::runProgram(o);
-    std::string path = value(r.stdoutText, "path");
+    auto r = runWith(o);
+    std::string path = outputValue(r.stdoutText, "path");
     EXPECT_EQ(path.rfind(longPath + ";", 0), 0u) << path.size();
     EXPECT_NE(path.find(lowerAscii(home) + "\\bin"), std::string::npos);
 }
@@ -214,18 +201,18 @@ TEST_F(JvmVendorRegistry, SubkeysInDescendingStringOrderAndCurrentVersionFirst) 
     setString(HKEY_LOCAL_MACHINE, jdkKey + "\\9", "JavaHome", rt9);
     packProbe(R"(, "128": "Y")");
     auto r = search();
-    EXPECT_EQ(value(r.stdoutText, "runtimeVersion"), "9.0.4") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "9.0.4") << onlyLog();
     EXPECT_TRUE(contains(onlyLog(), "] found sun ")) << onlyLog();
 
     setString(HKEY_LOCAL_MACHINE, jdkKey, "CurrentVersion", "17");
     clearLogs();
     r = search();
-    EXPECT_EQ(value(r.stdoutText, "runtimeVersion"), "17.0.1") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "17.0.1") << onlyLog();
 
     // Restricted to the launcher's own runtimes, the vendor keys are not read.
     packProbe(R"(, "128": "Y", "165": "1")");
     clearLogs();
     r = search();
-    EXPECT_EQ(value(r.stdoutText, "loaded"), "0") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0") << onlyLog();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, jdkKey.c_str());
 }

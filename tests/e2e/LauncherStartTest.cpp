@@ -10,8 +10,6 @@ using namespace qpke2e;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 const std::map<std::string, std::string> kKeepLog = {{"CORVO_LOG", "yes"}};
 
 }  // namespace

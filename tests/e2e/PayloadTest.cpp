@@ -13,8 +13,6 @@ using namespace qpke2e;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // The text after `key` up to the end of its line, or empty.
 std::string valueAfter(const std::string& text, const std::string& key) {
     size_t at = text.find(key);

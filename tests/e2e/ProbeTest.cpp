@@ -12,8 +12,6 @@ using namespace qpke2e;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string probePath() { return qpktest::helperPath("config_probe"); }
 
 std::vector<std::string> probeArgs(const std::string& out) {

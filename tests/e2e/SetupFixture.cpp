@@ -68,6 +68,16 @@ std::string jsonText(const std::string& text) {
     return out + "\"";
 }
 
+std::string outputValue(const std::string& output, const std::string& name) {
+    std::istringstream in(output);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind(name + "=", 0) == 0) return line.substr(name.size() + 1);
+    }
+    return "(missing)";
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(std::filesystem::path(qpktest::widen(path)), std::ios::binary);
     std::ostringstream s;
@@ -144,6 +154,8 @@ qpktest::RunResult SetupTest::run(const std::vector<std::string>& args,
     o.args = args;
     return finished(qpktest::runProgram(o));
 }
+
+qpktest::RunResult SetupTest::runWith(const qpktest::RunOptions& o) { return finished(qpktest::runProgram(o)); }
 
 qpktest::RunResult SetupTest::runTail(const std::string& tail, const std::map<std::string, std::string>& env) {
     qpktest::RunOptions o = options(env);

@@ -13,6 +13,11 @@
 
 namespace qpke2e {
 
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The value of the line "name=value" in a probe program's output, or "(missing)".
+std::string outputValue(const std::string& output, const std::string& name);
+
 // A JSON string literal for a UTF-8 text.
 std::string jsonText(const std::string& text);
 
@@ -38,6 +43,8 @@ protected:
     qpktest::RunResult run(const std::vector<std::string>& args,
                            const std::map<std::string, std::string>& env = {},
                            const std::string& program = std::string());
+    // Runs with options of the caller's making, with the same checks and line endings.
+    qpktest::RunResult runWith(const qpktest::RunOptions& options);
     qpktest::RunResult runTail(const std::string& tail, const std::map<std::string, std::string>& env = {});
     qpktest::RunOptions options(const std::map<std::string, std::string>& env) const;
 

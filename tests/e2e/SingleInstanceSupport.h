@@ -11,8 +11,6 @@
 namespace qpke2e {
 
 
-inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 inline const std::map<std::string, std::string> kKeepLog = {{"CORVO_LOG", "yes"}};
 inline const char kPidKey[] = "SOFTWARE\\larchmont-works\\corvo\\pids\\";
 
