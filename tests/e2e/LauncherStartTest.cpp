@@ -60,7 +60,6 @@ TEST_F(LauncherStart, EveryTruncationOfTheBlockIsFatalWithoutACrash) {
     std::vector<uint64_t> fields = blockFieldStarts(setup(), payloadStart);
     ASSERT_GT(fields.size(), 20u);
     std::string whole = readFile(setup());
-    std::string truncated = dir() + "\\truncated.exe";
     // Cut right at every field and in the middle of every field wider than one byte.
     std::vector<uint64_t> cuts;
     for (size_t i = 0; i + 1 < fields.size(); ++i) {
@@ -68,7 +67,10 @@ TEST_F(LauncherStart, EveryTruncationOfTheBlockIsFatalWithoutACrash) {
         if (fields[i + 1] - fields[i] > 1) cuts.push_back((fields[i] + fields[i + 1]) / 2);
     }
     for (uint64_t cut : cuts) {
-        SCOPED_TRACE("cut at block offset " + std::to_string(cut - payloadStart));
+        std::string offset = std::to_string(cut - payloadStart);
+        SCOPED_TRACE("cut at block offset " + offset);
+        // A fresh file per cut: Wine may still hold the image of the previous run's file.
+        std::string truncated = dir() + "\\truncated-" + offset + ".exe";
         writeFile(truncated, whole.substr(0, size_t(cut)));
         auto r = run({"-q"}, kKeepLog, truncated);
         EXPECT_EQ(r.exitCode, 1u);
@@ -80,6 +82,7 @@ TEST_F(LauncherStart, EveryTruncationOfTheBlockIsFatalWithoutACrash) {
         clearLogs();
     }
     // Integer fields log the failing read with the bytes it got.
+    std::string truncated = dir() + "\\truncated.exe";
     writeFile(truncated, whole.substr(0, size_t(payloadStart + 2)));
     run({}, kKeepLog, truncated);
     EXPECT_TRUE(contains(onlyLog(), "] error 0 2")) << onlyLog();
