@@ -8,7 +8,9 @@
 #include "launcher/DllSearch.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Log.h"
+#include "launcher/Preparation.h"
 #include "launcher/Preprocess.h"
+#include "launcher/ProgressDialog.h"
 #include "launcher/Reboot.h"
 #include "launcher/SingleInstance.h"
 #include "payload/Config.h"
@@ -67,6 +69,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
     gState.instance = instance;
     gState.noProgressDialog = getInt(155) != 0;
     logLine(L"Init done");
-    // The preparation sequence that follows here is not part of this build yet.
+    if (gState.quiet && !gState.splash) {
+        logLine(L"Quiet installer.");
+        runPreparation(nullptr);
+    } else if (gState.noProgressDialog) {
+        registerDialogClass();
+        runPreparation(nullptr);
+    } else {
+        registerDialogClass();
+        showProgressDialog();
+    }
     return 0;
 }

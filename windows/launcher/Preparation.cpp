@@ -1,0 +1,200 @@
+#include "launcher/Preparation.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "JavaVMLauncher.h"
+#include "JvmArguments.h"
+#include "jre/JvmLoader.h"
+#include "jre/PackedJars.h"
+#include "jre/RuntimeRecord.h"
+#include "launcher/CommandLine.h"
+#include "launcher/ErrorReporting.h"
+#include "launcher/ExePath.h"
+#include "launcher/InstallMarkers.h"
+#include "launcher/LauncherState.h"
+#include "launcher/Log.h"
+#include "launcher/ProgressDialog.h"
+#include "launcher/TempDirectories.h"
+#include "payload/Config.h"
+#include "payload/Extraction.h"
+#include "payload/Integrity.h"
+#include "resource.h"
+
+namespace qpk {
+
+int progressBase = 0;
+
+namespace {
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool directoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string currentDirectory() {
+    char buffer[6000];
+    DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+std::string fullPathOf(const char* name) {
+    char buffer[6000];
+    DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(name);
+}
+
+void enterTempDir() {
+    if (!SetCurrentDirectoryA(gState.tempDir.c_str()))
+        logLine(L"Could not change working dir to %S (%d)", gState.tempDir.c_str(), int(GetLastError()));
+}
+
+// A language restart runs in the directory its first start filled; without the runtime
+// files it extracts everything again.
+bool restartFilesFound() {
+    gState.tempDir = currentDirectory();
+    if (!fileExists(gState.tempDir + "\\qpkruntime.jar")) {
+        logLine(L"could not find qpkruntime.jar");
+        gState.restartFilesMissing = true;
+    } else if (!fileExists(gState.tempDir + "\\qpkparams.conf")) {
+        logLine(L"could not find qpkparams.conf");
+        gState.restartFilesMissing = true;
+    }
+    if (!gState.restartFilesMissing) return true;
+    gState.tempDir.clear();
+    return false;
+}
+
+void createWorkDirectory() {
+    if (!gState.extractAndExit) {
+        createPrivateTempDir();
+        return;
+    }
+    gState.tempDir = exePath() + ".test";
+    logLine(L"Extracted dir: %S", gState.tempDir.c_str());
+    if (!CreateDirectoryA(gState.tempDir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        logLine(L"Could not create dir %S (%d)", gState.tempDir.c_str(), int(GetLastError()));
+        fatalMessageWith(1009, L"70");
+    }
+}
+
+// The choice between a download and a runtime picked by hand is not offered by this
+// build: a setup without a usable runtime ends with the no-runtime message.
+[[noreturn]] void noRuntimeOffered() {
+    logError(L"no runtime found, and neither a download nor a manual choice is available");
+    fatalMessageWith(1016, L"64");
+}
+
+void chooseInstalledRuntime(HWND dialog) {
+    setInstallStarted(true, dialog != nullptr, true);
+    if (!gState.manualJre && LoadDLL(false, nullptr, false)) return;
+    if (!gState.quiet) noRuntimeOffered();
+    if (getInt(157) == 0) {
+        logError(L"No JRE found");
+        fputs("No JRE found. Aborting.\n", stdout);
+        fflush(stdout);
+        setInstallStarted(false, true, true);
+        exit(83);
+    }
+    fputs("No JRE found. Trying to download.\n", stdout);
+    fflush(stdout);
+    noRuntimeOffered();
+}
+
+void unpackPackedPayloadFiles() {
+    std::vector<std::string> names = payloadFileNames(dupNarrow(2003));
+    long count = getInt(2002);
+    for (size_t i = 0; i < names.size() && long(i) < count; ++i) {
+        const std::string& name = names[i];
+        if (name.size() < 5 || name.compare(name.size() - 5, 5, ".pack") != 0) continue;
+        logLine(L"unpacking %S", name.c_str());
+        unpackJar(jvmHome, gState.tempDir + "\\" + name);
+    }
+}
+
+[[noreturn]] void writeUnextractedPositionAndExit() {
+    FILE* file = fopen("unextracted.txt", "w");
+    if (file == nullptr) {
+        logError(L"Could not write file with unextracted position");
+        fatalMessageWith(1009, L"71");
+    }
+    fprintf(file, "%u", unsigned(unextractedPosition()));
+    fclose(file);
+    ExitProcess(0);
+}
+
+}  // namespace
+
+int runPreparation(HWND dialog) {
+    logLine(L"Starting work");
+    if (dialog) {
+        SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 1, 0);
+        SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 400);
+    }
+    if (!gState.languageRestart) verifyIntegrity(dialog);
+
+    bool restartReady = gState.languageRestart && restartFilesFound();
+    if (!restartReady) {
+        createWorkDirectory();
+        setupNativeLibraryPath();
+        enterTempDir();
+        int result = extractFiles();
+        if (result != kExtractOk) failExtraction(result);
+    }
+
+    std::string cwd = currentDirectory();
+    logLine(L"Current working dir: %S", cwd.c_str());
+    std::string archive = fullPathOf("jre.tar.gz");
+    logLine(L"Full JRE path: %S", archive.c_str());
+    bool jreIncluded = fileExists(archive);
+    if (!jreIncluded && restartReady) {
+        logLine(L"Checking restart JRE: %S", archive.c_str());
+        std::string unpacked = fullPathOf("jre");
+        logLine(L"Checking extracted JRE: %S", unpacked.c_str());
+        jreIncluded = directoryExists(unpacked);
+    }
+    logLine(jreIncluded ? L"JRE included" : L"No JRE included");
+    if (gState.manualJre && jreIncluded) {
+        logLine(L"Included JRE not used because of manual switch");
+        jreIncluded = false;
+    }
+
+    if (jreIncluded && getInt(161) != 0) {
+        setInstallStarted(true, dialog != nullptr, true);
+        if (LoadDLL(false, nullptr, false))
+            jreIncluded = false;
+        else
+            setInstallStarted(false, true, true);
+    } else if (!jreIncluded) {
+        chooseInstalledRuntime(dialog);
+    }
+    enterTempDir();
+
+    if (jreIncluded) {
+        // Unpacking and using a runtime shipped with the installer is not part of this build.
+        logError(L"the included runtime cannot be used by this build");
+        fatalMessageWith(1016, L"64");
+    }
+    if (!restartReady) {
+        progressBase = 100;
+        unpackPackedPayloadFiles();
+    }
+
+    if (gState.extractAndExit) writeUnextractedPositionAndExit();
+    if (dialog) startWindowWatcher(dialog);
+    setInstallStarted(true, dialog != nullptr, true);
+
+    ArgumentVector arguments;
+    splitCommandLine(GetCommandLineW(), arguments);
+    if (!launchJvm(arguments, true)) {
+        logError(L"Could not start JVM");
+        fatalMessage(1005);
+    }
+    return 0;
+}
+
+}  // namespace qpk
