@@ -77,7 +77,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
         runPreparation(nullptr);
     } else {
         registerDialogClass();
-        showProgressDialog();
+        // Without a desktop to show it on (no display), the setup still runs, unseen.
+        if (showProgressDialog() == -1) {
+            logError(L"could not show the progress dialog (%d)", int(GetLastError()));
+            runPreparation(nullptr);
+        }
     }
     return 0;
 }

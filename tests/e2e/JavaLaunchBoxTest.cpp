@@ -1,0 +1,146 @@
+// The progress dialog of a setup that runs the Java stand-in on the real Java 11 runtime:
+// its texts, its disappearance once the installer's window shows, and Cancel.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "BuildPaths.h"
+#include "Utf8.h"
+#include "SetupFixture.h"
+
+using namespace qpke2e;
+
+namespace {
+
+const char kMarkerKey[] = "SOFTWARE\\larchmont-works\\corvo";
+
+// The DWORD value, or -1 when absent.
+long long markerValue(const std::string& name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kMarkerKey, name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return -1;
+    return value;
+}
+
+bool waitUntilHidden(HWND window, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK matchProgressDialog(HWND window, LPARAM param) {
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (owner == search->pid && IsWindowVisible(window) && strcmp(className, "MyDialogClass") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible progress dialog of the process (its own window class, which the message-box
+// finder does not look for).
+HWND findProgressDialog(DWORD pid, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        Search search{pid, nullptr};
+        EnumWindows(matchProgressDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::string itemText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return qpktest::narrow(text);
+}
+
+std::string windowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return qpktest::narrow(text);
+}
+
+}  // namespace
+
+class JavaLaunchBox : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        writeFile(dir() + "\\qpkparams.conf", "param=1\n");
+        record_ = dir() + "\\record.txt";
+        pack(R"({"narrow": {"107": "1", "2001": "q"}, "wide": {"20007": "Preparing the installer",
+                 "20013": "Stand-in Setup", "20012": "Stop", "1005": "JVM not started"},
+                 "files": [{"name": "qpkruntime.jar", "source": )" +
+             jsonText(qpktest::toWindowsPath(QPK_RUNTIME_JAR)) +
+             R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}]})");
+    }
+    qpktest::RunOptions launchOptions(const std::string& action) {
+        qpktest::RunOptions o = options({{"QUILLPACK_JAVA_HOME", qpktest::toWindowsPath(QPK_JDK11_HOME)},
+                                         {"QPK_JAVA_RECORD", record_}, {"QPK_JAVA_ACTION", action},
+                                         {"CORVO_LOG", "yes"}});
+        o.unsetEnv.push_back("CORVO_JAVA_HOME");
+        o.timeoutMs = 90000;
+        return o;
+    }
+    std::string record_;
+};
+
+TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
+    qpktest::RunningProgram program(launchOptions("sleep:3000,window:4000"));
+    ASSERT_TRUE(program.started());
+    HWND dialog = findProgressDialog(program.processId(), 30000);
+    ASSERT_TRUE(dialog) << "no progress dialog";
+    EXPECT_EQ(windowText(dialog), "Stand-in Setup");
+    EXPECT_EQ(itemText(dialog, 1003), "Preparing the installer");
+    EXPECT_EQ(itemText(dialog, IDCANCEL), "Stop");
+    // The watcher moves the bar while the Java side has no window yet.
+    HWND bar = GetDlgItem(dialog, 1001);
+    LRESULT position = 0;
+    for (int i = 0; i < 100 && position <= 100; ++i, Sleep(100)) position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    EXPECT_GT(position, 100);
+
+    EXPECT_TRUE(waitUntilHidden(dialog, 30000)) << "dialog still visible";
+    auto r = program.wait();
+    EXPECT_EQ(r.exitCode, 0u);
+    std::string rec = readFile(record_);
+    EXPECT_TRUE(contains(rec, "window=shown")) << rec;
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] Java window visible")) << log;
+    // The per-process marker goes with the visible window; the global one stays for the runtime.
+    EXPECT_EQ(markerValue("InstallStarted_" + outputValue(rec, "pid")), -1);
+    EXPECT_EQ(markerValue("InstallStarted"), 1);
+}
+
+TEST_F(JavaLaunchBox, CancelEndsTheSetupAndDeletesTheMarkers) {
+    qpktest::RunningProgram program(launchOptions("sleep:30000"));
+    ASSERT_TRUE(program.started());
+    HWND dialog = findProgressDialog(program.processId(), 30000);
+    ASSERT_TRUE(dialog) << "no progress dialog";
+    // Cancel once the Java side runs, so that the markers exist to be deleted.
+    for (int i = 0; i < 300 && !fileExists(record_); ++i) Sleep(100);
+    ASSERT_TRUE(fileExists(record_));
+    std::string pid = outputValue(readFile(record_), "pid");
+    EXPECT_EQ(markerValue("InstallStarted_" + pid), 1);
+    // As a click on the button does.
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDCANCEL)));
+    auto r = program.wait();
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(contains(onlyLog(), "] Canceled installer"));
+    EXPECT_EQ(markerValue("InstallStarted_" + pid), -1);
+    EXPECT_EQ(markerValue("InstallStarted"), -1);
+}
