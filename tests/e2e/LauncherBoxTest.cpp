@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(LauncherBox, LogFileQuestionNamesTheLogAndNoOpensNothing) {
-    pack(basicManifest());
+    pack(installerManifest());
     DWORD exitCode = 99;
     qpktest::MessageBoxInfo box = answer({"-create-qpk-log"}, IDNO, exitCode);
     EXPECT_EQ(exitCode, 0u);
@@ -61,7 +61,7 @@ TEST_F(LauncherBox, LogFileQuestionNamesTheLogAndNoOpensNothing) {
 }
 
 TEST_F(LauncherBox, LogFileQuestionCaptionIsTheProductWord) {
-    pack(R"({"narrow": {"107": "1", "2001": "c"}, "files": []})");
+    pack(installerManifest("", "c"));
     DWORD exitCode = 99;
     EXPECT_EQ(answer({"/create-cvo-log"}, IDNO, exitCode).caption, "corvo");
     EXPECT_EQ(exitCode, 0u);

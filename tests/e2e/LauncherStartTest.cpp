@@ -17,7 +17,7 @@ const std::map<std::string, std::string> kKeepLog = {{"CORVO_LOG", "yes"}};
 using LauncherStart = SetupTest;
 
 TEST_F(LauncherStart, NormalRunReachesInitDoneAndDeletesItsLog) {
-    pack(basicManifest());
+    pack(installerManifest());
     auto r = run({});
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_EQ(r.stderrText, "");
@@ -25,7 +25,7 @@ TEST_F(LauncherStart, NormalRunReachesInitDoneAndDeletesItsLog) {
 }
 
 TEST_F(LauncherStart, LogKeptByEitherVariableSetExactlyToYes) {
-    pack(basicManifest());
+    pack(installerManifest());
     ASSERT_EQ(run({}, {{"CORVO_LOG", "yes"}}).exitCode, 0u);
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "Started executable ")) << log;
@@ -45,7 +45,7 @@ TEST_F(LauncherStart, LogKeptByEitherVariableSetExactlyToYes) {
 }
 
 TEST_F(LauncherStart, ForcedLogSwitchCountsOnlyAsFirstArgument) {
-    pack(basicManifest());
+    pack(installerManifest());
     // Without a display the question box returns at once; the log stays.
     ASSERT_EQ(run({"-create-cvo-log"}).exitCode, 0u);
     EXPECT_EQ(logs().size(), 1u);
@@ -89,7 +89,7 @@ TEST_F(LauncherStart, EveryTruncationOfTheBlockIsFatalWithoutACrash) {
 }
 
 TEST_F(LauncherStart, WrongMagicIsFatal) {
-    pack(basicManifest());
+    pack(installerManifest());
     uint64_t payloadStart = 0;
     blockFieldStarts(setup(), payloadStart);
     std::string bytes = readFile(setup());
@@ -116,13 +116,15 @@ TEST_F(LauncherStart, BlockWithNoEntriesLoads) {
     header += std::string(12, '\0');           // no 8-bit, wide or language entries
     writeFile(setup(), image + header);
     auto r = run({}, kKeepLog);
-    EXPECT_EQ(r.exitCode, 0u);
+    // Loaded, it goes on to the runtime search, which finds nothing in this environment.
+    EXPECT_EQ(r.exitCode, 1u);
     EXPECT_TRUE(contains(onlyLog(), "Init done"));
+    EXPECT_TRUE(contains(onlyLog(), "] Starting work"));
 }
 
 TEST_F(LauncherStart, MarkersAreReadFromTheRawTail) {
     // A block the launcher role cannot read: only roles that never read it end with 0.
-    pack(basicManifest());
+    pack(installerManifest());
     uint64_t payloadStart = 0;
     blockFieldStarts(setup(), payloadStart);
     std::string good = readFile(setup());
@@ -148,7 +150,7 @@ TEST_F(LauncherStart, MarkersAreReadFromTheRawTail) {
 }
 
 TEST_F(LauncherStart, TemporaryRootFallsBackAlongTheChain) {
-    pack(basicManifest());
+    pack(installerManifest());
     // An unusable TMP/TEMP: the profile's temporary directory comes next.
     std::string profile = dir() + "\\profile";
     std::string profileTemp = profile + "\\AppData\\Local\\Temp";
@@ -183,7 +185,7 @@ TEST_F(LauncherStart, TemporaryRootFallsBackAlongTheChain) {
 }
 
 TEST_F(LauncherStart, WorkingDirectoryIsSetRelativeToTheExecutable) {
-    pack(basicManifest(R"(, "146": "work\\\\\\\\sub")"));
+    pack(installerManifest(R"(, "146": "work\\\\\\\\sub")"));
     makeDirectory(dir() + "\\work");
     makeDirectory(dir() + "\\work\\sub");
     ASSERT_EQ(run({}, kKeepLog).exitCode, 0u);
@@ -192,7 +194,7 @@ TEST_F(LauncherStart, WorkingDirectoryIsSetRelativeToTheExecutable) {
 }
 
 TEST_F(LauncherStart, WorkingDirectoryExpandsVariables) {
-    pack(basicManifest(R"(, "146": "%QUILLPACK_EXEDIR%${QPK_WORK}")"));
+    pack(installerManifest(R"(, "146": "%QUILLPACK_EXEDIR%${QPK_WORK}")"));
     makeDirectory(dir() + "\\work");
     std::map<std::string, std::string> env = kKeepLog;
     env["QPK_WORK"] = "work";

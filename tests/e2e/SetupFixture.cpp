@@ -115,6 +115,13 @@ std::string basicManifest(const std::string& extraNarrow) {
            R"(}, "wide": {"1000": "Test Setup"}, "files": []})";
 }
 
+std::string SetupTest::installerManifest(const std::string& extraNarrow, const std::string& productKind) {
+    withRuntime_ = true;
+    return R"({"narrow": {"107": "1", "2001": ")" + productKind + "\"" + extraNarrow +
+           R"(}, "wide": {"1000": "Test Setup"}, "files": [{"name": "qpkruntime.jar", "source": )" +
+           jsonText(qpktest::toWindowsPath(QPK_RUNTIME_JAR)) + "}]}";
+}
+
 void SetupTest::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     scratch_ = std::make_unique<qpktest::ScratchDir>(std::string("qpk-e2e-") + info->name());
@@ -142,6 +149,11 @@ qpktest::RunOptions SetupTest::options(const std::map<std::string, std::string>&
     o.setEnv["TMP"] = tmp_;
     o.setEnv["TEMP"] = tmp_;
     o.unsetEnv = {"CORVO_LOG", "QUILLPACK_LOG"};
+    if (withRuntime_) {
+        o.setEnv["QUILLPACK_JAVA_HOME"] = qpktest::toWindowsPath(QPK_JDK11_HOME);
+        o.setEnv["QPK_JAVA_ACTION"] = "return";
+        o.unsetEnv.push_back("CORVO_JAVA_HOME");
+    }
     for (const auto& [k, v] : env) o.setEnv[k] = v;
     o.timeoutMs = 30000;
     return o;

@@ -54,6 +54,11 @@ protected:
     // The single log file's text; fails the test when there is not exactly one.
     std::string onlyLog(const std::string& directory = std::string()) const;
 
+    // The manifest of an installer that runs to its end: basicManifest with the installer
+    // stand-in as its payload. Later runs find the real Java 11 runtime and let the stand-in
+    // return at once, unless the caller's environment says otherwise.
+    std::string installerManifest(const std::string& extraNarrow = std::string(), const std::string& productKind = "q");
+
     const std::string& dir() const { return dir_; }
     const std::string& tmp() const { return tmp_; }
     const std::string& setup() const { return setup_; }
@@ -61,6 +66,7 @@ protected:
 private:
     std::unique_ptr<qpktest::ScratchDir> scratch_;
     std::string dir_, tmp_, setup_;
+    bool withRuntime_ = false;
 };
 
 // The manifest most tests start from: an installer whose errors go to message boxes.

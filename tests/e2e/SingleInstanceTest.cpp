@@ -12,7 +12,7 @@ using namespace qpke2e;
 using SingleInstance = SetupTest;
 
 TEST_F(SingleInstance, NumberedModeTakesTheFirstFreeName) {
-    pack(basicManifest());
+    pack(installerManifest());
     ASSERT_EQ(run({}, kKeepLog).exitCode, 0u);
     std::string first = loggedName(onlyLog());
     EXPECT_EQ(first, "Local\\" + expectedKey(setup()) + "0");
@@ -30,7 +30,7 @@ TEST_F(SingleInstance, NumberedModeTakesTheFirstFreeName) {
 }
 
 TEST_F(SingleInstance, SecondStartEndsWithZeroAndRegistersNothing) {
-    pack(basicManifest(R"(, "10005": "1")"));
+    pack(installerManifest(R"(, "10005": "1")"));
     std::string pathKey = lowered(setup());
     std::string name = "Local\\" + expectedKey(setup());
 
@@ -59,7 +59,7 @@ TEST_F(SingleInstance, SecondStartEndsWithZeroAndRegistersNothing) {
 }
 
 TEST_F(SingleInstance, KeyIsThePathLowerCasedAndGlobalWhenAsked) {
-    pack(basicManifest(R"(, "158": "1")"));
+    pack(installerManifest(R"(, "158": "1")"));
     std::string upper = setup();
     for (char& c : upper)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
@@ -78,7 +78,7 @@ TEST_F(SingleInstance, KeyIsThePathLowerCasedAndGlobalWhenAsked) {
 }
 
 TEST_F(SingleInstance, LanguageRestartSkipsTheCheck) {
-    pack(basicManifest(R"(, "10005": "1")"));
+    pack(installerManifest(R"(, "10005": "1")"));
     HeldSemaphore other("Local\\" + expectedKey(setup()));
     ASSERT_EQ(runTail("__qpk_lang_restart", kKeepLog).exitCode, 0u);
     EXPECT_FALSE(contains(onlyLog(), "single instance mode"));
