@@ -132,8 +132,9 @@ TEST_F(JavaLaunchBox, CancelEndsTheSetupAndDeletesTheMarkers) {
     HWND dialog = findProgressDialog(program.processId(), 30000);
     ASSERT_TRUE(dialog) << "no progress dialog";
     // Cancel once the Java side runs, so that the markers exist to be deleted.
-    for (int i = 0; i < 300 && !fileExists(record_); ++i) Sleep(100);
-    ASSERT_TRUE(fileExists(record_));
+    auto recordDone = [&] { return fileExists(record_) && contains(readFile(record_), "recorded=1"); };
+    for (int i = 0; i < 300 && !recordDone(); ++i) Sleep(100);
+    ASSERT_TRUE(recordDone());
     std::string pid = outputValue(readFile(record_), "pid");
     EXPECT_EQ(markerValue("InstallStarted_" + pid), 1);
     // As a click on the button does.
