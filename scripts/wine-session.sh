@@ -42,6 +42,13 @@ wine_session_start() {
   # long as the server and keeps the standard streams it inherited: start it here, on
   # /dev/null, rather than from a test whose output pipe ctest would wait on for ever.
   wine rundll32.exe user32.dll,MessageBeep >/dev/null 2>&1 </dev/null || true
+  # Likewise whatever the first Java start of a fresh prefix leaves running: one test run
+  # waited for ever on a pipe after the first setup that started the Java 11 runtime.
+  local jdk11
+  jdk11="$("$root/scripts/jdk-cache" homes | awk '$1 == 11 { print $2 }')"
+  if [ -x "$jdk11/bin/java.exe" ]; then
+    timeout 120 wine "$jdk11/bin/java.exe" -version >/dev/null 2>&1 </dev/null || true
+  fi
 }
 
 wine_session_end() {

@@ -57,7 +57,7 @@ TEST_F(LauncherBox, LogFileQuestionNamesTheLogAndNoOpensNothing) {
     ASSERT_EQ(box.buttons.size(), 2u);
     EXPECT_EQ(box.buttons[0].id, IDYES);
     EXPECT_EQ(box.buttons[1].id, IDNO);
-    EXPECT_EQ(onlyLog().find("] calling "), std::string::npos);
+    EXPECT_EQ(onlyLog().find("explorer.exe /select,"), std::string::npos);
 }
 
 TEST_F(LauncherBox, LogFileQuestionCaptionIsTheProductWord) {
