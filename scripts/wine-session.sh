@@ -46,7 +46,7 @@ wine_session_start() {
   # waited for ever on a pipe after the first setup that started the Java 11 runtime.
   local jdk11
   jdk11="$("$root/scripts/jdk-cache" homes | awk '$1 == 11 { print $2 }')"
-  if [ -x "$jdk11/bin/java.exe" ]; then
+  if [ -f "$jdk11/bin/java.exe" ]; then
     timeout 120 wine "$jdk11/bin/java.exe" -version >/dev/null 2>&1 </dev/null || true
   fi
 }
