@@ -83,6 +83,7 @@ protected:
         SetupTest::SetUp();
         writeFile(dir() + "\\qpkparams.conf", "param=1\n");
         record_ = dir() + "\\record.txt";
+        runOnInstalledRuntime();
         pack(R"({"narrow": {"107": "1", "2001": "q"}, "wide": {"20007": "Preparing the installer",
                  "20013": "Stand-in Setup", "20012": "Stop", "1005": "JVM not started"},
                  "files": [{"name": "qpkruntime.jar", "source": )" +
@@ -90,10 +91,8 @@ protected:
              R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}]})");
     }
     qpktest::RunOptions launchOptions(const std::string& action) {
-        qpktest::RunOptions o = options({{"QUILLPACK_JAVA_HOME", qpktest::toWindowsPath(QPK_JDK11_HOME)},
-                                         {"QPK_JAVA_RECORD", record_}, {"QPK_JAVA_ACTION", action},
-                                         {"CORVO_LOG", "yes"}});
-        o.unsetEnv.push_back("CORVO_JAVA_HOME");
+        qpktest::RunOptions o =
+            options({{"QPK_JAVA_RECORD", record_}, {"QPK_JAVA_ACTION", action}, {"CORVO_LOG", "yes"}});
         o.timeoutMs = 90000;
         return o;
     }

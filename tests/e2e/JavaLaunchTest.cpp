@@ -20,6 +20,7 @@ protected:
         SetupTest::SetUp();
         writeFile(dir() + "\\qpkparams.conf", "param=1\n");
         record_ = dir() + "\\record.txt";
+        runOnInstalledRuntime();
     }
     // A setup whose payload is the stand-in runtime and its parameter file.
     void packInstaller(const std::string& narrow, const std::string& wide = std::string(),
@@ -32,13 +33,11 @@ protected:
     }
     qpktest::RunResult launch(const std::vector<std::string>& args, const std::string& action,
                               std::map<std::string, std::string> env = {}) {
-        env["QUILLPACK_JAVA_HOME"] = qpktest::toWindowsPath(QPK_JDK11_HOME);
         env["QPK_JAVA_RECORD"] = record_;
         env["QPK_JAVA_ACTION"] = action;
         env["CORVO_LOG"] = "yes";
         qpktest::RunOptions o = options(env);
         o.args = args;
-        o.unsetEnv.push_back("CORVO_JAVA_HOME");
         if (!env.count("MANPATH")) o.unsetEnv.push_back("MANPATH");
         o.timeoutMs = 90000;
         return runWith(o);
@@ -171,8 +170,7 @@ TEST_F(JavaLaunch, LanguageRestartUsesTheFilledDirectoryOrExtractsAgain) {
     makeDirectory(filled);
     writeFile(filled + "\\qpkruntime.jar", readFile(runtimeJar()));
     writeFile(filled + "\\qpkparams.conf", "x\n");
-    qpktest::RunOptions o = options({{"QUILLPACK_JAVA_HOME", qpktest::toWindowsPath(QPK_JDK11_HOME)},
-                                     {"QPK_JAVA_RECORD", record_}, {"QPK_JAVA_ACTION", "return"}});
+    qpktest::RunOptions o = options({{"QPK_JAVA_RECORD", record_}});
     o.argText = "__qpk_lang_restart";
     o.workingDir = filled;
     o.timeoutMs = 90000;
@@ -196,8 +194,7 @@ TEST_F(JavaLaunch, LanguageRestartUsesTheFilledDirectoryOrExtractsAgain) {
 TEST_F(JavaLaunch, ExtractAndExitWritesTheUnextractedPosition) {
     packInstaller(R"("107": "1", "2001": "q")");
     // The runtime is chosen before the files are left behind, so one must be found.
-    qpktest::RunOptions o = options({{"QUILLPACK_JAVA_HOME", qpktest::toWindowsPath(QPK_JDK11_HOME)},
-                                     {"QPK_JAVA_RECORD", record_}});
+    qpktest::RunOptions o = options({{"QPK_JAVA_RECORD", record_}});
     o.argText = "__qpk_extract_and_exit";
     auto r = runWith(o);
     ASSERT_EQ(r.exitCode, 0u);

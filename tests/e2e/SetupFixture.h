@@ -58,6 +58,8 @@ protected:
     // stand-in as its payload. Later runs find the real Java 11 runtime and let the stand-in
     // return at once, unless the caller's environment says otherwise.
     std::string installerManifest(const std::string& extraNarrow = std::string(), const std::string& productKind = "q");
+    // The same environment for setups packed from a manifest of the caller's own.
+    void runOnInstalledRuntime() { withRuntime_ = true; }
 
     const std::string& dir() const { return dir_; }
     const std::string& tmp() const { return tmp_; }
