@@ -38,17 +38,18 @@ wine_session_start() {
   # Unmanaged windows: without a window manager, closing a managed window waits two seconds
   # for a state change that never comes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  # The first program that touches user32 starts the desktop process, which then lives as
-  # long as the server and keeps the standard streams it inherited: start it here, on
-  # /dev/null, rather than from a test whose output pipe ctest would wait on for ever.
-  wine rundll32.exe user32.dll,MessageBeep >/dev/null 2>&1 </dev/null || true
-  # Likewise whatever the first Java start of a fresh prefix leaves running: one test run
-  # waited for ever on a pipe after the first setup that started the Java 11 runtime.
-  local jdk11
-  jdk11="$("$root/scripts/jdk-cache" homes | awk '$1 == 11 { print $2 }')"
-  if [ -f "$jdk11/bin/java.exe" ]; then
-    timeout 120 wine "$jdk11/bin/java.exe" -version >/dev/null 2>&1 </dev/null || true
-  fi
+  # The first program that touches user32 starts the desktop process, which keeps the
+  # standard streams it inherited; Wine ends it a second after its last user exits, and the
+  # next one starts it anew. Were that a test, ctest would wait on its output pipe for ever.
+  # So one program, on /dev/null, stays on the desktop until the server ends.
+  local ready="$logs/desktop.ready" _
+  rm -f "$ready"
+  wine "$root/build/windows/bin/desktopkeeper.exe" "Z:${ready//\//\\}" >/dev/null 2>&1 </dev/null &
+  for _ in $(seq 300); do
+    [ -e "$ready" ] && break
+    sleep 0.1
+  done
+  [ -e "$ready" ] || echo "wine session: the desktop did not start" >&2
 }
 
 wine_session_end() {
