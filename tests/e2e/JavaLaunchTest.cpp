@@ -22,14 +22,14 @@ protected:
         record_ = dir() + "\\record.txt";
         runOnInstalledRuntime();
     }
-    // A setup whose payload is the stand-in runtime and its parameter file.
+    // A setup whose payload is the runtime archive (none if empty) and its parameter file.
     void packInstaller(const std::string& narrow, const std::string& wide = std::string(),
-                       bool withRuntime = true) {
-        std::string files = withRuntime ? R"([{"name": "qpkruntime.jar", "source": )" + jsonText(runtimeJar()) +
-                                              R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}])"
-                                        : std::string("[]");
+                       const std::string& jar = runtimeJar()) {
+        std::string files = jar.empty() ? std::string("[]")
+                                        : R"([{"name": "qpkruntime.jar", "source": )" + jsonText(jar) +
+                                              R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}])";
         pack(R"({"narrow": {)" + narrow + R"(}, "wide": {"1005": "JVM not started", "1010": "No main class",
-                 "1016": "No runtime: {0}")" + wide + R"(}, "files": )" + files + "}");
+                 "1011": "No main method", "1016": "No runtime: {0}")" + wide + R"(}, "files": )" + files + "}");
     }
     qpktest::RunResult launch(const std::vector<std::string>& args, const std::string& action,
                               std::map<std::string, std::string> env = {}) {
@@ -143,13 +143,22 @@ TEST_F(JavaLaunch, ReturnWaitsForJavaThreadsAndAnExceptionEndsWith1005) {
     EXPECT_TRUE(contains(r.stderrText, "JVM not started")) << r.stderrText;
 }
 
-TEST_F(JavaLaunch, MissingMainClassEndsWith1010) {
-    packInstaller(R"("107": "1", "2001": "q")", "", false);
+TEST_F(JavaLaunch, MissingMainClassOrMethodEndsWith1010Or1011) {
+    packInstaller(R"("107": "1", "2001": "q")", "", "");
     auto r = launch({"-q"}, "return");
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_TRUE(contains(r.stderrText, "No main class")) << r.stderrText;
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: could not find main class"));
     EXPECT_FALSE(fileExists(record_));
+
+    clearLogs();
+    packInstaller(R"("107": "1", "2001": "q")", "", qpktest::toWindowsPath(QPK_NOMAIN_JAR));
+    r = launch({"-q"}, "return");
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_TRUE(contains(r.stderrText, "No main method")) << r.stderrText;
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] ERROR: could not find main method")) << log;
+    EXPECT_FALSE(contains(log, "could not find main class")) << log;
 }
 
 // A quiet run that may not download ends with 83 when no runtime may be searched for.
