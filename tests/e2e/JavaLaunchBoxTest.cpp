@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "BuildPaths.h"
 #include "Utf8.h"
@@ -75,6 +76,36 @@ std::string windowText(HWND window) {
     return qpktest::narrow(text);
 }
 
+// The bar as the screen shows it: for each column of its middle row, whether the pixel has the
+// highlight colour in which the progress bar draws its filled part.
+std::vector<bool> filledColumns(HWND bar) {
+    std::vector<bool> filled;
+    RECT r;
+    if (!GetWindowRect(bar, &r)) return filled;
+    int w = r.right - r.left, h = r.bottom - r.top;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+            DWORD wanted = (GetRValue(highlight) << 16) | (GetGValue(highlight) << 8) | GetBValue(highlight);
+            const DWORD* row = static_cast<const DWORD*>(bits) + (h / 2) * w;
+            for (int x = 0; x < w; ++x) filled.push_back((row[x] & 0xFFFFFF) == wanted);
+        }
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return filled;
+}
+
 }  // namespace
 
 class JavaLaunchBox : public SetupTest {
@@ -100,7 +131,7 @@ protected:
 };
 
 TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
-    qpktest::RunningProgram program(launchOptions("sleep:3000,window:4000"));
+    qpktest::RunningProgram program(launchOptions("sleep:5000,window:4000"));
     ASSERT_TRUE(program.started());
     HWND dialog = findProgressDialog(program.processId(), 30000);
     ASSERT_TRUE(dialog) << "no progress dialog";
@@ -112,6 +143,24 @@ TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
     LRESULT position = 0;
     for (int i = 0; i < 100 && position <= 100; ++i, Sleep(100)) position = SendMessageW(bar, PBM_GETPOS, 0, 0);
     EXPECT_GT(position, 100);
+    // On the screen the bar is filled as far as its position, which moves on meanwhile.
+    LRESULT low = SendMessageW(bar, PBM_GETRANGE, TRUE, 0), high = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+    LRESULT before = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    UpdateWindow(bar);  // paints at least that far
+    std::vector<bool> columns = filledColumns(bar);
+    LRESULT after = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    ASSERT_TRUE(IsWindowVisible(dialog)) << "the installer's window came before the screenshot";
+    ASSERT_GT(columns.size(), 100u);
+    ASSERT_EQ(low, 0);
+    ASSERT_EQ(high, 400);
+    size_t filled = 0;
+    for (bool c : columns) filled += c;
+    std::string shown;
+    for (bool c : columns) shown += c ? '#' : '.';
+    double fraction = double(filled) / double(columns.size() - 2);  // less the frame
+    EXPECT_GE(fraction, double(before) / 400 - 0.05) << before << ": " << shown;
+    EXPECT_LE(fraction, double(after) / 400 + 0.05) << after << ": " << shown;
+    EXPECT_TRUE(columns[1] && !columns[columns.size() - 2]) << shown;
 
     EXPECT_TRUE(waitUntilHidden(dialog, 30000)) << "dialog still visible";
     auto r = program.wait();
