@@ -6,9 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "BuildPaths.h"
+#include "JavaInstallerFixture.h"
 #include "Utf8.h"
-#include "SetupFixture.h"
 
 using namespace qpke2e;
 
@@ -108,30 +107,19 @@ std::vector<bool> filledColumns(HWND bar) {
 
 }  // namespace
 
-class JavaLaunchBox : public SetupTest {
+class JavaLaunchBox : public JavaInstallerTest {
 protected:
     void SetUp() override {
-        SetupTest::SetUp();
-        writeFile(dir() + "\\qpkparams.conf", "param=1\n");
-        record_ = dir() + "\\record.txt";
-        runOnInstalledRuntime();
+        JavaInstallerTest::SetUp();
         pack(R"({"narrow": {"107": "1", "2001": "q"}, "wide": {"20007": "Preparing the installer",
                  "20013": "Stand-in Setup", "20012": "Stop", "1005": "JVM not started"},
-                 "files": [{"name": "qpkruntime.jar", "source": )" +
-             jsonText(qpktest::toWindowsPath(QPK_RUNTIME_JAR)) +
-             R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}]})");
+                 "files": )" +
+             installerFiles() + "}");
     }
-    qpktest::RunOptions launchOptions(const std::string& action) {
-        qpktest::RunOptions o =
-            options({{"QPK_JAVA_RECORD", record_}, {"QPK_JAVA_ACTION", action}, {"CORVO_LOG", "yes"}});
-        o.timeoutMs = 90000;
-        return o;
-    }
-    std::string record_;
 };
 
 TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
-    qpktest::RunningProgram program(launchOptions("sleep:5000,window:4000"));
+    qpktest::RunningProgram program(javaOptions("sleep:5000,window:4000"));
     ASSERT_TRUE(program.started());
     HWND dialog = findProgressDialog(program.processId(), 30000);
     ASSERT_TRUE(dialog) << "no progress dialog";
@@ -175,7 +163,7 @@ TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
 }
 
 TEST_F(JavaLaunchBox, CancelEndsTheSetupAndDeletesTheMarkers) {
-    qpktest::RunningProgram program(launchOptions("sleep:30000"));
+    qpktest::RunningProgram program(javaOptions("sleep:30000"));
     ASSERT_TRUE(program.started());
     HWND dialog = findProgressDialog(program.processId(), 30000);
     ASSERT_TRUE(dialog) << "no progress dialog";

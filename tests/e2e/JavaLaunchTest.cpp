@@ -3,43 +3,24 @@
 // Java side's end reaches the shell, and the sequence's other ends.
 #include <windows.h>
 
-#include "BuildPaths.h"
-#include "SetupFixture.h"
+#include "JavaInstallerFixture.h"
 
 using namespace qpke2e;
 
-namespace {
-
-std::string runtimeJar() { return qpktest::toWindowsPath(QPK_RUNTIME_JAR); }
-
-}  // namespace
-
-class JavaLaunch : public SetupTest {
+class JavaLaunch : public JavaInstallerTest {
 protected:
-    void SetUp() override {
-        SetupTest::SetUp();
-        writeFile(dir() + "\\qpkparams.conf", "param=1\n");
-        record_ = dir() + "\\record.txt";
-        runOnInstalledRuntime();
-    }
     // A setup whose payload is the runtime archive (none if empty) and its parameter file.
     void packInstaller(const std::string& narrow, const std::string& wide = std::string(),
                        const std::string& jar = runtimeJar()) {
-        std::string files = jar.empty() ? std::string("[]")
-                                        : R"([{"name": "qpkruntime.jar", "source": )" + jsonText(jar) +
-                                              R"(}, {"name": "qpkparams.conf", "source": "qpkparams.conf"}])";
+        std::string files = jar.empty() ? std::string("[]") : installerFiles(jar);
         pack(R"({"narrow": {)" + narrow + R"(}, "wide": {"1005": "JVM not started", "1010": "No main class",
                  "1011": "No main method", "1016": "No runtime: {0}")" + wide + R"(}, "files": )" + files + "}");
     }
     qpktest::RunResult launch(const std::vector<std::string>& args, const std::string& action,
-                              std::map<std::string, std::string> env = {}) {
-        env["QPK_JAVA_RECORD"] = record_;
-        env["QPK_JAVA_ACTION"] = action;
-        env["CORVO_LOG"] = "yes";
-        qpktest::RunOptions o = options(env);
+                              const std::map<std::string, std::string>& env = {}) {
+        qpktest::RunOptions o = javaOptions(action, env);
         o.args = args;
         if (!env.count("MANPATH")) o.unsetEnv.push_back("MANPATH");
-        o.timeoutMs = 90000;
         return runWith(o);
     }
     std::string recorded() const { return fileExists(record_) ? readFile(record_) : std::string(); }
@@ -56,7 +37,6 @@ protected:
         for (int i = 0; i < n; ++i) out.push_back(value("arg." + std::to_string(i)));
         return out;
     }
-    std::string record_;
 };
 
 // Kind 'q': properties in their order, "-J" options and the locale options after them, the
