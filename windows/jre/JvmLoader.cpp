@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/FileAttributes.h"
 #include "common/ProcLookup.h"
 #include "jre/JavaExeCheck.h"
 #include "jre/JvmSearch.h"
@@ -58,7 +59,7 @@ std::string jvmHomeFor(const std::string& javaExe) {
 
 HMODULE tryJvmDll(const std::string& binDir, const std::string& name) {
     std::string candidate = binDir + "\\" + name + "\\jvm.dll";
-    bool exists = GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES;
+    bool exists = fileOrDirectoryExists(candidate);
     logLine(L"Trying %S (exists %d)", candidate.c_str(), (int)exists);
     HMODULE library = LoadLibraryA(candidate.c_str());
     if (library == nullptr && exists) logLine(L"Failed with error code %d", (int)GetLastError());

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "VariableExpansion.h"
+#include "common/FileAttributes.h"
 #include "common/Owned.h"
 #include "common/TextConvert.h"
 #include "jre/JavaExeCheck.h"
@@ -21,8 +22,6 @@ namespace {
 
 constexpr size_t kBuffer = 6000;
 const char kInstallationsKey[] = "SOFTWARE\\larchmont-works\\quillpack\\installations";
-
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A string value that fits `capacity` bytes with its terminator; anything else is absent.
 bool readStringValue(HKEY key, const char* name, size_t capacity, std::string& out) {
@@ -146,8 +145,8 @@ bool readLocationFile(const std::wstring& path, std::string& line) {
 
 bool javaExeForHome(std::string& javaExe, const std::string& home) {
     javaExe = home + "\\jre\\bin\\java.exe";
-    if (getInt(131) != 0) return fileExists(home + "\\lib\\tools.jar");
-    if (!fileExists(javaExe)) javaExe = home + "\\bin\\java.exe";
+    if (getInt(131) != 0) return fileOrDirectoryExists(home + "\\lib\\tools.jar");
+    if (!fileOrDirectoryExists(javaExe)) javaExe = home + "\\bin\\java.exe";
     return true;
 }
 
@@ -310,7 +309,7 @@ HMODULE searchJvm(std::string& javaExe, std::string& version, int& sourceKind, s
         if (!locationEntry || (entry.type != 'B' && isAbsoluteLocation(entry.argument))) continue;
         logLine(L"Testing relative location %S", entry.argument.c_str());
         checkJreLocation(javaExe, version, entry.argument, min, max, true);
-        if (!fileExists(javaExe)) continue;
+        if (!fileOrDirectoryExists(javaExe)) continue;
         logLine(L"%S exists", javaExe.c_str());
         if (HMODULE h = accept(kSourceLocation, &entry.argument)) return h;
     }

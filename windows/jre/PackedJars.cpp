@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/FileAttributes.h"
 #include "common/Owned.h"
 #include "launcher/ErrorReporting.h"
 #include "launcher/Log.h"
@@ -12,8 +13,6 @@
 namespace qpk {
 
 namespace {
-
-bool pathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The name without its last five characters: "rt.jar.pack" -> "rt.jar".
 std::string withoutPackSuffix(const std::string& name) { return name.substr(0, name.size() >= 5 ? name.size() - 5 : 0); }
@@ -29,7 +28,7 @@ void unpackDirectory(const std::string& home, const char* sub, bool& unpackedAny
         std::string name = found.cFileName;
         std::string jarPath = home + "\\" + sub + "\\" + withoutPackSuffix(name);
         logLine(L"checking %S", jarPath.c_str());
-        if (pathExists(jarPath)) continue;
+        if (fileOrDirectoryExists(jarPath)) continue;
         if (!unpackedAny) {
             unpackedAny = true;
             logLine(L"Unpacking JRE");
@@ -51,7 +50,7 @@ void unpackPackedJars(const std::string& home) {
 
 void unpackJar(const std::string& home, const std::string& packPath) {
     std::string jarPath = withoutPackSuffix(packPath);
-    if (!pathExists(packPath)) {
+    if (!fileOrDirectoryExists(packPath)) {
         logLine(L"pack path doesn't exists");
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "common/FileAttributes.h"
 #include "common/Owned.h"
 #include "launcher/ExePath.h"
 #include "launcher/Log.h"
@@ -31,9 +32,7 @@ public:
         return false;
     }
 
-    bool exists(const std::wstring& path) override {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool exists(const std::wstring& path) override { return fileOrDirectoryExists(path); }
 
     bool scheduleAtBoot(const std::wstring& path) override {
         if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "common/FileAttributes.h"
 #include "common/Format.h"
 #include "launcher/LauncherState.h"
 #include "launcher/TempDirectories.h"
@@ -33,10 +34,6 @@ int64_t nowMillis() {
     return (int64_t)(t.QuadPart / 10000);
 }
 
-bool fileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void deleteLogAtExit() {
     if (!keepLog && !logPath.empty()) DeleteFileW(logPath.c_str());
 }
@@ -57,7 +54,7 @@ void initialise() {
     if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
     if (dir.empty()) dir = L"c:\\";
 
-    logPath = chooseLogFileName(dir, fileExists);
+    logPath = chooseLogFileName(dir, [](const std::wstring& p) { return fileOrDirectoryExists(p); });
     logFile = _wfopen(logPath.c_str(), L"w,ccs=UTF-8");
     if (logFile == nullptr) {
         logPath = L"c:\\qpk_nlog";

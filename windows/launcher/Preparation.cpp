@@ -7,6 +7,7 @@
 
 #include "JavaVMLauncher.h"
 #include "JvmArguments.h"
+#include "common/FileAttributes.h"
 #include "jre/JvmLoader.h"
 #include "jre/PackedJars.h"
 #include "jre/RuntimeRecord.h"
@@ -29,13 +30,6 @@ int progressBase = 0;
 
 namespace {
 
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool directoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string currentDirectory() {
     char buffer[6000];
     DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
@@ -57,10 +51,10 @@ void enterTempDir() {
 // files it extracts everything again.
 bool restartFilesFound() {
     gState.tempDir = currentDirectory();
-    if (!fileExists(gState.tempDir + "\\qpkruntime.jar")) {
+    if (!fileOrDirectoryExists(gState.tempDir + "\\qpkruntime.jar")) {
         logLine(L"could not find qpkruntime.jar");
         gState.restartFilesMissing = true;
-    } else if (!fileExists(gState.tempDir + "\\qpkparams.conf")) {
+    } else if (!fileOrDirectoryExists(gState.tempDir + "\\qpkparams.conf")) {
         logLine(L"could not find qpkparams.conf");
         gState.restartFilesMissing = true;
     }
@@ -150,7 +144,7 @@ int runPreparation(HWND dialog) {
     logLine(L"Current working dir: %S", cwd.c_str());
     std::string archive = fullPathOf("jre.tar.gz");
     logLine(L"Full JRE path: %S", archive.c_str());
-    bool jreIncluded = fileExists(archive);
+    bool jreIncluded = fileOrDirectoryExists(archive);
     if (!jreIncluded && restartReady) {
         logLine(L"Checking restart JRE: %S", archive.c_str());
         std::string unpacked = fullPathOf("jre");

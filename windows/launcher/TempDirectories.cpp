@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "common/FileAttributes.h"
 #include "common/Owned.h"
 #include "common/TextConvert.h"
 #include "launcher/ErrorReporting.h"
@@ -27,14 +28,6 @@ bool createDir(const std::string& d) { return CreateDirectoryA(d.c_str(), nullpt
 bool createDir(const std::wstring& d) { return CreateDirectoryW(d.c_str(), nullptr) != 0; }
 void removeDir(const std::string& d) { RemoveDirectoryA(d.c_str()); }
 void removeDir(const std::wstring& d) { RemoveDirectoryW(d.c_str()); }
-bool dirExists(const std::string& d) {
-    DWORD a = GetFileAttributesA(d.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-bool dirExists(const std::wstring& d) {
-    DWORD a = GetFileAttributesW(d.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 std::wstring longForm(const std::wstring& d) {
     wchar_t buf[6000];
     DWORD n = GetLongPathNameW(d.c_str(), buf, 6000);
@@ -59,7 +52,7 @@ bool usable(const Str& dir, bool createFirst, bool rejectUnrepresentable) {
     while (base.size() > 1 && (base.back() == '\\' || base.back() == '/')) base.pop_back();
     Str test = testDirName(base, (int)GetCurrentProcessId(), rand());
     bool created = createDir(test);
-    bool found = created && dirExists(test);
+    bool found = created && directoryExists(test);
     removeDir(test);
     return found;
 }
