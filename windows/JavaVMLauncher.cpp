@@ -234,10 +234,7 @@ ArgumentVector mainArguments(const MainArgumentInputs& in, const ArgumentVector&
 }
 
 std::string mainClassName(char productKind) {
-    std::string name = productKind == 'q' ? "com/quillpack/runtime/launcher/WinLauncher" : "com/corvo/runtime/WinLauncher";
-    for (char& c : name)
-        if (c == '.') c = '/';
-    return name;
+    return productKind == 'q' ? "com/quillpack/runtime/launcher/WinLauncher" : "com/corvo/runtime/WinLauncher";
 }
 
 bool checkJavaException(bool describe) {
