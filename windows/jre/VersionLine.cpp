@@ -21,6 +21,12 @@ bool versionFromLine(const std::string& line, std::string& version) {
     size_t length = prefixLength(line);
     if (length == 0) return false;
     std::string rest = line.substr(length);
+    // Release builds print a date behind the quoted version, which must not count.
+    size_t quote = rest.find('"');
+    if (quote != std::string::npos) {
+        version = rest.substr(0, quote);
+        return true;
+    }
     if (rest.size() < 2) return false;
     version = rest.substr(0, rest.size() - 2);
     return true;

@@ -12,8 +12,8 @@ constexpr size_t kVersionOutputLines = 10;
 // Characters of a line that are read, its line break included; the rest is dropped.
 constexpr size_t kVersionLineCapacity = 99;
 
-// The version behind "java version \"" or "openjdk version \"": the rest of the line less
-// its last two characters (normally the closing quote and the line break).
+// The version behind "java version \"" or "openjdk version \"": the text up to the closing
+// quote, or, without one on the line, the rest of the line less its last two characters.
 bool versionFromLine(const std::string& line, std::string& version);
 
 struct VersionLineSearch {
