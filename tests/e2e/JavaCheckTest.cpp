@@ -270,7 +270,7 @@ TEST_F(JavaCheck, RunsTheShortPathHiddenWithStandardErrorInATemporaryFile) {
     DWORD n = GetShortPathNameA(p.path.c_str(), shortPath, MAX_PATH);
     ASSERT_TRUE(n > 0 && n < MAX_PATH);
     ASSERT_NE(std::string(shortPath), p.path) << "the test needs a path whose short form differs";
-    EXPECT_EQ(commands(java), (std::vector<std::string>{std::string(shortPath) + " -version"}));
+    EXPECT_EQ(commands(java), (std::vector<std::string>{"\"" + std::string(shortPath) + "\" -version"}));
     // STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, SW_HIDE.
     EXPECT_EQ(startupLine(java), "flags:101 show:0");
     EXPECT_TRUE(contains(p.log, "] checkJavaExe (" + java + ", [out], 2, 0, 0)\n")) << p.log;

@@ -114,7 +114,9 @@ bool runWithStandardError(const std::string& commandLine, const std::string& out
 }  // namespace
 
 bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut) {
-    std::string commandLine = shortPathOf(javaExe) + " -version";
+    // Quoted: where there is no short name, a path with blanks would let CreateProcessA
+    // try a program named by the path's first words.
+    std::string commandLine = "\"" + shortPathOf(javaExe) + "\" -version";
     std::string outputFile = tempFileName();
 
     DWORD exitCode = 0;
