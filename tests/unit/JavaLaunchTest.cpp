@@ -2,6 +2,7 @@
 
 #include "JavaVMLauncher.h"
 #include "NativeRegistration.h"
+#include "launcher/InstallMarkers.h"
 #include "launcher/ProgressDialog.h"
 
 using namespace qpk;
@@ -80,4 +81,14 @@ TEST(ProgressBar, WatcherStepsAreAQuarterOfWhatIsLeftAndStopAt390) {
     EXPECT_EQ(advancedPosition(300, 300), 325);
     EXPECT_EQ(advancedPosition(325, 100), 390);
     EXPECT_EQ(advancedPosition(390, 300), 390);
+}
+
+// Cancel removes the markers for good: the worker, which runs on, must not write them again.
+TEST(InstallMarkers, NothingWritesThemAfterCancel) {
+    setInstallStarted(true, true, true);
+    EXPECT_EQ(readInstallStarted(true), 1u);
+    cancelInstallMarkers();
+    setInstallStarted(true, true, true);
+    EXPECT_EQ(readInstallStarted(true), 0u);
+    EXPECT_EQ(readInstallStarted(false), 0u);
 }

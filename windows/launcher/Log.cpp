@@ -118,6 +118,13 @@ void logError(const wchar_t* format, ...) {
     va_end(args);
 }
 
+void endLog() {
+    if (logLock) EnterCriticalSection(logLock);
+    deleteLogAtExit();
+    logPath.clear();
+    if (logLock) LeaveCriticalSection(logLock);
+}
+
 std::wstring logPathForUser() {
     keepLog = true;
     return logPath;
