@@ -61,10 +61,12 @@ std::string narrowEntry(int id, size_t capacity) {
 }
 
 bool createJvm(const std::vector<std::string>& properties, const ArgumentVector& arguments) {
-    OptionList options = buildVmArguments(properties, arguments);
+    // The JVM may keep pointers into its option strings while it runs, which is until the
+    // process ends: the list is never freed.
+    const OptionList& options = *new OptionList(buildVmArguments(properties, arguments));
     std::vector<JavaVMOption> vmOptions(options.size());
     for (size_t i = 0; i < options.size(); ++i) {
-        vmOptions[i].optionString = &options[i][0];
+        vmOptions[i].optionString = const_cast<char*>(options[i].c_str());
         vmOptions[i].extraInfo = nullptr;
     }
     JavaVMInitArgs initArgs{};
