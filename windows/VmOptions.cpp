@@ -68,13 +68,6 @@ void tryCandidate(const std::wstring& exe, UniqueStream& out) {
 
 }  // namespace
 
-std::wstring widenBytes(const std::string& bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
-    for (char c : bytes) out += wchar_t(static_cast<unsigned char>(c));
-    return out;
-}
-
 bool versionPrefixMatches(const std::string& version, const std::string& prefix) {
     return version.compare(0, prefix.size(), prefix) == 0;
 }
@@ -94,8 +87,8 @@ std::vector<std::wstring> localeOptionLines(const ArgumentVector& arguments, con
     if (last == arguments.rend()) return lines;
     lines.push_back(*last);
     if (*last == kFormatAsDefault + L"true") return lines;
-    if (language) lines.push_back(L"-Duser.language=" + widenBytes(*language));
-    if (country) lines.push_back(L"-Duser.country=" + widenBytes(*country));
+    if (language) lines.push_back(L"-Duser.language=" + ansiToWide(*language));
+    if (country) lines.push_back(L"-Duser.country=" + ansiToWide(*country));
     return lines;
 }
 
@@ -167,7 +160,7 @@ void readOptionsFile(const std::wstring* fileName, UniqueStream file, OptionList
     while (fgets(&buffer[0], kLineBuffer, file.get())) {
         std::string piece(buffer.c_str());
         if (!optionsFileLine(piece)) continue;
-        std::wstring line = widenBytes(piece);
+        std::wstring line = ansiToWide(piece);
         expandVariables(line, true, kLineBuffer);
         processOptionLine(fileName, line, options, overrides);
     }

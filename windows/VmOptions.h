@@ -32,9 +32,6 @@ using UniqueStream = Owned<StreamTraits>;
 
 // --- Pure parsing ---------------------------------------------------------------------
 
-// Each byte becomes the character with the same code.
-std::wstring widenBytes(const std::string& bytes);
-
 // True when `version` begins with `prefix`; an empty prefix matches every version.
 bool versionPrefixMatches(const std::string& version, const std::string& prefix);
 
