@@ -117,6 +117,8 @@ void passSplashSettings() {
     jniEnv->CallStaticVoidMethod(launcher, method, JNI_TRUE, jboolean(getInt(163) != 0), texts[0], first[0],
                                  second[0], texts[1], first[1], second[1], texts[2], first[2], second[2], texts[3],
                                  first[3], second[3]);
+    // An exception left pending here would make the natives' binding call JNI illegally.
+    if (!checkJavaException(false)) logError(L"splash properties not passed");
     for (jstring text : texts)
         if (text) jniEnv->DeleteLocalRef(text);
     jniEnv->DeleteLocalRef(launcher);
