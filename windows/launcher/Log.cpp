@@ -47,7 +47,10 @@ bool environmentKeepsLog(const wchar_t* name) {
 void initialise() {
     logInitialised = true;
     bool keep = gState.logRequested || environmentKeepsLog(L"CORVO_LOG") || environmentKeepsLog(L"QUILLPACK_LOG");
-    if (!keep) atexit(deleteLogAtExit);
+    if (keep)
+        keepLog = true;
+    else
+        atexit(deleteLogAtExit);
 
     std::wstring dir;
     tempRootWide(dir, false);
