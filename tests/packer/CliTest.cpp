@@ -56,7 +56,7 @@ TEST_F(CliTest, ErrorsAndWarningsAreOneLineNamingFileAndField) {
     Result warned = build(R"({"settings": {"applicationKind": 1}})");
     EXPECT_EQ(0, warned.code);
     EXPECT_EQ("qpkpack: warning: " + path("m.json") +
-                  ": settings.mainClass (entry 122) is not set: the setup cannot start its installer (message 1010)\n",
+                  ": settings.mainClass (entry 122) is not set: the installer runtime is handed no main class to run\n",
               warned.err);
     EXPECT_TRUE(std::filesystem::exists(out_));
 }
