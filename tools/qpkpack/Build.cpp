@@ -121,9 +121,11 @@ std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 class Builder {
 public:
-    Builder(const std::string& launcherPath, const std::string& outPath, std::string& error)
-        : launcherPath_(launcherPath), error_(error), runtimeScratch_{outPath + ".jre.partial"}, out_(outPath),
-          buf_(kChunkSize) {}
+    // `origin` starts the messages about manifest fields: the manifest's path, or nothing.
+    Builder(const std::string& launcherPath, const std::string& outPath, const std::string& origin,
+            std::string& error)
+        : launcherPath_(launcherPath), origin_(origin), error_(error), runtimeScratch_{outPath + ".jre.partial"},
+          out_(outPath), buf_(kChunkSize) {}
 
     bool run(Manifest m) {
         uint64_t payloadStart = 0;
@@ -140,11 +142,11 @@ public:
         if (!out_.write(header, false) || !out_.write(encodeTables(m), true)) return writeFailed();
 
         for (size_t i = 0; i < m.files.size(); ++i) {
-            std::string field = "files[" + std::to_string(i) + "].source";
+            std::string field = origin_ + "files[" + std::to_string(i) + "].source";
             if (!copySource(m.files[i].path, m.files[i].source, field, true)) return false;
         }
-        if (m.hasRuntime && !copySource(runtime, m.runtimeSource, "runtime", true)) return false;
-        if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, "trailer", false)) return false;
+        if (m.hasRuntime && !copySource(runtime, m.runtimeSource, origin_ + "runtime", true)) return false;
+        if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, origin_ + "trailer", false)) return false;
 
         return out_.finish(payloadStart) || writeFailed();
     }
@@ -222,6 +224,7 @@ private:
     };
 
     std::string launcherPath_;
+    std::string origin_;
     std::string& error_;
     Scratch runtimeScratch_;
     Output out_;
@@ -229,21 +232,28 @@ private:
 };
 
 int build(const std::string& launcherPath, const std::string& manifestJson, const fs::path& baseDir,
-          const std::string& outPath, std::string& error) {
+          const std::string& outPath, const std::string& origin, std::string& error,
+          std::vector<std::string>* warnings) {
     Manifest m;
-    if (!parseManifest(manifestJson, baseDir, m, error)) return kFailed;
-    return Builder(launcherPath, outPath, error).run(m) ? kOk : kFailed;
+    if (!parseManifest(manifestJson, baseDir, m, error)) {
+        error = origin + error;
+        return kFailed;
+    }
+    if (warnings)
+        for (const std::string& w : m.warnings) warnings->push_back(origin + w);
+    return Builder(launcherPath, outPath, origin, error).run(m) ? kOk : kFailed;
 }
 
 }  // namespace
 
 int buildFromJson(const std::string& launcherPath, const std::string& manifestJson,
-                  const std::string& baseDir, const std::string& outPath, std::string& error) {
-    return build(launcherPath, manifestJson, fs::path(baseDir), outPath, error);
+                  const std::string& baseDir, const std::string& outPath, std::string& error,
+                  std::vector<std::string>* warnings) {
+    return build(launcherPath, manifestJson, fs::path(baseDir), outPath, "", error, warnings);
 }
 
 int buildFromManifest(const std::string& launcherPath, const std::string& manifestPath,
-                      const std::string& outPath, std::string& error) {
+                      const std::string& outPath, std::string& error, std::vector<std::string>* warnings) {
     std::error_code ec;
     std::ifstream in;
     if (fs::is_regular_file(manifestPath, ec)) in.open(manifestPath, std::ios::binary);
@@ -253,7 +263,8 @@ int buildFromManifest(const std::string& launcherPath, const std::string& manife
         error = "manifest: cannot read " + inQuotes(manifestPath);
         return kFailed;
     }
-    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, error);
+    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, manifestPath + ": ",
+                 error, warnings);
 }
 
 }  // namespace qpkpack

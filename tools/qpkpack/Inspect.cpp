@@ -11,6 +11,7 @@
 #include "CodePage.h"
 #include "FileSource.h"
 #include "LauncherImage.h"
+#include "NamedSettings.h"
 #include "Packer.h"
 #include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
@@ -155,8 +156,11 @@ int inspect(const std::string& setupPath, std::string& report, std::string& erro
     std::map<int32_t, std::string> narrow = qpk::narrowMap(block);
     Json narrowJson = Json::object();
     for (const auto& [id, text] : narrow) narrowJson[std::to_string(id)] = codePageToUtf8(text, kReportCodePage);
+    std::map<int32_t, std::u16string> wide = lastWins(block.wide);
+    r["settings"] = describeSettings(narrow, kReportCodePage, wide);
+    r["messages"] = describeMessages(wide);
     r["narrow"] = std::move(narrowJson);
-    r["wide"] = wideObject(lastWins(block.wide));
+    r["wide"] = wideObject(wide);
     Json languages = Json::array();
     for (const auto& section : block.sections)
         languages.push_back({{"code", codePageToUtf8(section.code, kReportCodePage)},

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CodePage.h"
+#include "NamedSettings.h"
 #include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
@@ -60,7 +61,7 @@ public:
     bool run(const Json& root) {
         if (!root.is_object()) return fail("manifest", "expected an object, found " + type(root));
         if (!knownKeys(root, "", {"integrity", "codepage", "narrow", "wide", "languages", "files",
-                                  "runtime", "trailer"}))
+                                  "runtime", "trailer", "settings", "messages"}))
             return false;
         // The code page comes first: every 8-bit text depends on it.
         if (const Json* v = find(root, "codepage")) {
@@ -94,7 +95,7 @@ public:
             m_.trailerSource = v->get_ref<const std::string&>();
         }
         fillFileList();
-        return true;
+        return addNamedEntries(root, m_, error_);
     }
 
 private:
@@ -172,7 +173,7 @@ private:
             const Json& lang = v[i];
             std::string field = indexed("languages", i);
             if (!lang.is_object()) return fail(field, "expected an object, found " + type(lang));
-            if (!knownKeys(lang, field, {"code", "wide"})) return false;
+            if (!knownKeys(lang, field, {"code", "wide", "messages"})) return false;
             qpk::LanguageSection section;
             const Json* code = find(lang, "code");
             if (!code) return fail(member(field, "code"), "missing");
