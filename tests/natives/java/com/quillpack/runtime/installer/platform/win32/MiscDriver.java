@@ -10,7 +10,8 @@ import java.util.Map;
 import java.util.concurrent.TimeUnit;
 
 /**
- * The Misc natives from Java: args[1] the testwindow helper, args[2] a scratch directory.
+ * The Misc natives from Java: args[1] the testwindow helper, args[2] a scratch directory; or
+ * args[1] "reboot" and args[2] a file to delete at the restart that reboot0 starts.
  * Prints "closed <pid>" for every process the natives should have ended, and "scheduled
  * <path>" for every file given to moveWithDelayUntilReboot0, for the gtest's checks.
  */
@@ -19,6 +20,10 @@ final class MiscDriver {
 
     public static void main(String[] args) throws Exception {
         NativeCases.load(args);
+        if (args[1].equals("reboot")) {
+            reboot(new File(args[2]));
+            return;
+        }
         String helper = args[1];
         File scratch = new File(args[2]);
 
@@ -190,6 +195,15 @@ final class MiscDriver {
                 deletion && move && doomed.exists() && moved.exists(), deletion + " " + move);
         NativeCases.info("scheduled", doomed.getPath());
         NativeCases.info("scheduled", moved.getPath());
+    }
+
+    /** Only in a Wine prefix of its own: schedules the file's deletion, then restarts. */
+    private static void reboot(File doomed) throws IOException {
+        Files.writeString(doomed.toPath(), "x");
+        NativeCases.check("moveWithDelayUntilReboot0 before reboot0",
+                Misc.moveWithDelayUntilReboot0(doomed.getPath(), null), "false");
+        Misc.reboot0();
+        NativeCases.done();
     }
 
     private static char missingDrive() {
