@@ -155,6 +155,21 @@ final class MiscDriver {
                 title = Misc.getWindowTitle0((int) shown.pid());
             }
             NativeCases.check("setForegroundWindow0 activates the window", title.contains("(active)"), title);
+
+            // A window of this process, behind the helper's, is brought back by toFront0.
+            java.awt.Frame frame = new java.awt.Frame("qpk java frame");
+            frame.setBounds(50, 50, 200, 100);
+            frame.setVisible(true);
+            Misc.setForegroundWindow0(window);
+            Thread.sleep(500);
+            boolean before = frame.isActive();
+            Misc.toFront0();
+            for (int i = 0; i < 50 && !frame.isActive(); i++) {
+                Thread.sleep(100);
+            }
+            NativeCases.check("toFront0 brings this process's window to the front", !before && frame.isActive(),
+                    "active before " + before + ", after " + frame.isActive());
+            frame.dispose();
         } finally {
             shown.destroyForcibly();
             hidden.destroyForcibly();
