@@ -1,8 +1,9 @@
 // A top-level window for the window and process natives.
-//   testwindow TITLE close|ignore|hidden
-// close: ends on WM_CLOSE; ignore: ignores WM_CLOSE; hidden: like close, never shown.
+//   testwindow TITLE close|ignore|hidden|minimized
+// close: ends on WM_CLOSE; ignore: ignores WM_CLOSE; hidden: like close, never shown;
+// minimized: like close, shown minimised.
 // The title tells what the window received: " (environment)" once a WM_SETTINGCHANGE for
-// "Environment" came, " (active)" while it is the active window. Ends by itself after 60
+// "Environment" came, " (active)" while it is the active window, " (minimized)" while it is. Ends by itself after 60
 // seconds so that no test leaves it behind.
 #include <windows.h>
 
@@ -14,12 +15,14 @@ namespace {
 bool gIgnoreClose = false;
 bool gEnvironment = false;
 bool gActive = false;
+bool gMinimized = false;
 std::wstring gTitle;
 
 void showState(HWND window) {
   std::wstring title = gTitle;
   if (gEnvironment) title += L" (environment)";
   if (gActive) title += L" (active)";
+  if (gMinimized) title += L" (minimized)";
   SetWindowTextW(window, title.c_str());
 }
 
@@ -34,6 +37,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         showState(window);
       }
       return 0;
+    case WM_SIZE:
+      gMinimized = wParam == SIZE_MINIMIZED;
+      showState(window);
+      break;
     case WM_ACTIVATE:
       gActive = LOWORD(wParam) != WA_INACTIVE;
       showState(window);
@@ -65,7 +72,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   HWND window = CreateWindowExW(0, cls.lpszClassName, gTitle.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
                                 nullptr, instance, nullptr);
   if (window == nullptr) return 3;
-  if (mode != L"hidden") ShowWindow(window, SW_SHOWNOACTIVATE);
+  if (mode == L"minimized")
+    ShowWindow(window, SW_SHOWMINNOACTIVE);
+  else if (mode != L"hidden")
+    ShowWindow(window, SW_SHOWNOACTIVATE);
   SetTimer(window, 1, 60000, nullptr);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

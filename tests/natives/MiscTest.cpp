@@ -59,7 +59,7 @@ std::vector<std::wstring> pendingOperations(Keep keep) {
 TEST(MiscNatives, DriverCasesAndOutsideView) {
   qpktest::ScratchDir scratch("qpk-misc");
   qpknatives::DriverRun run = qpknatives::runDriver("MiscDriver", {qpktest::helperPath("testwindow"), scratch.path()});
-  qpknatives::expectAllPassed(run, 22);
+  qpknatives::expectAllPassed(run, 23);
 
   std::vector<std::string> closed = qpknatives::infoValues(run, "closed");
   EXPECT_EQ(closed.size(), 3u);

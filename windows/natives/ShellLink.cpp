@@ -66,7 +66,8 @@ NarrowCopy toNarrowCopy(JNIEnv* env, jbyteArray bytes) {
     copy.text.resize(size_t(env->GetArrayLength(bytes)));
     if (!copy.text.empty())
         env->GetByteArrayRegion(bytes, 0, jsize(copy.text.size()), reinterpret_cast<jbyte*>(&copy.text[0]));
-    copy.text.resize(copy.text.find('\0') == std::string::npos ? copy.text.size() : copy.text.find('\0'));
+    size_t end = copy.text.find('\0');
+    if (end != std::string::npos) copy.text.resize(end);
     return copy;
 }
 

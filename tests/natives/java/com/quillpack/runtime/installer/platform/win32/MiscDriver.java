@@ -156,6 +156,20 @@ final class MiscDriver {
             }
             NativeCases.check("setForegroundWindow0 activates the window", title.contains("(active)"), title);
 
+            Process minimized = window(helper, "qpk minimized", "minimized");
+            long minimizedWindow = mainWindow(minimized);
+            String wasTitle = Misc.getWindowTitle0((int) minimized.pid());
+            Misc.setForegroundWindow0(minimizedWindow);
+            title = "";
+            for (int i = 0; i < 50 && (title.isEmpty() || title.contains("(minimized)")); i++) {
+                Thread.sleep(100);
+                title = Misc.getWindowTitle0((int) minimized.pid());
+            }
+            minimized.destroyForcibly();
+            NativeCases.check("setForegroundWindow0 restores a minimised window",
+                    wasTitle.contains("(minimized)") && title.contains("(active)") && !title.contains("(minimized)"),
+                    wasTitle + " -> " + title);
+
             // A window of this process, behind the helper's, is brought back by toFront0.
             java.awt.Frame frame = new java.awt.Frame("qpk java frame");
             frame.setBounds(50, 50, 200, 100);
