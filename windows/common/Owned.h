@@ -88,6 +88,12 @@ struct ComTraits {
     static void close(Handle p) { p->Release(); }
 };
 
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CloseServiceHandle(h); }
+};
+
 using UniqueFile = Owned<FileTraits>;      // CreateFile results
 using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
 using UniqueFind = Owned<FindTraits>;
@@ -95,5 +101,6 @@ using UniqueKey = Owned<RegKeyTraits>;
 using UniqueLibrary = Owned<LibraryTraits>;
 template <class Interface>
 using UniqueCom = Owned<ComTraits<Interface>>;
+using UniqueService = Owned<ServiceHandleTraits>;  // service control manager and services
 
 }  // namespace qpk
