@@ -94,6 +94,12 @@ struct ServiceHandleTraits {
     static void close(Handle h) { CloseServiceHandle(h); }
 };
 
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { LocalFree(h); }
+};
+
 using UniqueFile = Owned<FileTraits>;      // CreateFile results
 using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
 using UniqueFind = Owned<FindTraits>;
@@ -102,5 +108,6 @@ using UniqueLibrary = Owned<LibraryTraits>;
 template <class Interface>
 using UniqueCom = Owned<ComTraits<Interface>>;
 using UniqueService = Owned<ServiceHandleTraits>;  // service control manager and services
+using UniqueLocalMemory = Owned<LocalMemoryTraits>;  // LocalAlloc results, e.g. converted SIDs
 
 }  // namespace qpk
