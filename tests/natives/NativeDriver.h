@@ -19,7 +19,8 @@ DriverRun runDriver(const std::string& driverClass, const std::vector<std::strin
                     unsigned timeoutMs = 120000);
 
 // Fails the current test on any FAIL line, a missing DONE line, or fewer than
-// `minimumCases` PASS lines.
+// `minimumCases` PASS lines; for a run also if it did not start, timed out or failed.
+void expectAllPassed(const std::string& output, int minimumCases);
 void expectAllPassed(const DriverRun& run, int minimumCases);
 
 // The texts after "<key> " of the lines that start so, in order (drivers report values for

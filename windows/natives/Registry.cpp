@@ -2,6 +2,7 @@
 #include <jni.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "natives/JavaStrings.h"
