@@ -88,6 +88,18 @@ struct ComTraits {
     static void close(Handle p) { p->Release(); }
 };
 
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CloseServiceHandle(h); }
+};
+
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { LocalFree(h); }
+};
+
 using UniqueFile = Owned<FileTraits>;      // CreateFile results
 using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
 using UniqueFind = Owned<FindTraits>;
@@ -95,5 +107,7 @@ using UniqueKey = Owned<RegKeyTraits>;
 using UniqueLibrary = Owned<LibraryTraits>;
 template <class Interface>
 using UniqueCom = Owned<ComTraits<Interface>>;
+using UniqueService = Owned<ServiceHandleTraits>;  // service control manager and services
+using UniqueLocalMemory = Owned<LocalMemoryTraits>;  // LocalAlloc results, e.g. converted SIDs
 
 }  // namespace qpk
