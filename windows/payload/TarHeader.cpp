@@ -15,7 +15,7 @@ constexpr size_t kMagicOffset = 257;
 
 uint64_t paddingAfter(int64_t size) { return (kTarBlock - uint64_t(size) % kTarBlock) % kTarBlock; }
 
-// The spec'd value is a signed 32-bit int; anything outside it is a broken header rather
+// A size is a signed 32-bit value; anything outside that is a broken header rather
 // than a size that wraps round.
 bool validSize(int64_t size) { return size >= 0 && size <= INT32_MAX; }
 
