@@ -124,7 +124,9 @@ std::string SetupTest::installerManifest(const std::string& extraNarrow, const s
 
 void SetupTest::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = std::make_unique<qpktest::ScratchDir>(std::string("qpk-e2e-") + info->name());
+    std::string name = info->name();
+    std::replace(name.begin(), name.end(), '/', '-');  // parameterised cases are named "Case/Param"
+    scratch_ = std::make_unique<qpktest::ScratchDir>("qpk-e2e-" + name);
     ASSERT_TRUE(scratch_->valid());
     dir_ = scratch_->path();
     tmp_ = dir_ + "\\tmp";
