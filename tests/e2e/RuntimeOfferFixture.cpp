@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "Utf8.h"
 
@@ -52,10 +52,8 @@ DownloadServer::~DownloadServer() {
 }
 
 size_t DownloadServer::requests() const {
-    std::istringstream in(fileExists(log_) ? readFile(log_) : std::string());
-    size_t n = 0;
-    for (std::string line; std::getline(in, line);) ++n;
-    return n;
+    std::string paths = fileExists(log_) ? readFile(log_) : std::string();
+    return size_t(std::count(paths.begin(), paths.end(), '\n'));
 }
 
 void RuntimeOfferTest::packOffer(const std::string& narrow) {
@@ -68,14 +66,6 @@ void RuntimeOfferTest::packOffer(const std::string& narrow) {
                       "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": "Runtime Setup",
                       "20019": "at least", "20020": "at most"},
              "files": )" + installerFiles() + "}");
-}
-
-long long RuntimeOfferTest::marker(const std::string& name) {
-    DWORD value = 0, size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\larchmont-works\\corvo", name.c_str(), RRF_RT_REG_DWORD, nullptr,
-                     &value, &size) != ERROR_SUCCESS)
-        return -1;
-    return value;
 }
 
 std::vector<std::string> RuntimeOfferTest::directoriesInTmp() const {

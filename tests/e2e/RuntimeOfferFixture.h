@@ -30,8 +30,6 @@ class RuntimeOfferTest : public JavaInstallerTest {
 protected:
     // A setup with the offer's texts and `narrow` entries (JSON members, each with its comma).
     void packOffer(const std::string& narrow);
-    // The per-process or global installation-started marker, -1 when absent.
-    static long long marker(const std::string& name);
     // Directories left in the temporary root: a fatal end removes the setup's own.
     std::vector<std::string> directoriesInTmp() const;
 };

@@ -96,6 +96,20 @@ bool fileExists(const std::string& path) {
 
 void makeDirectory(const std::string& path) { CreateDirectoryW(qpktest::widen(path).c_str(), nullptr); }
 
+long long installMarker(const std::string& name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\larchmont-works\\corvo", name.c_str(), RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return value;
+}
+
+std::string dialogItemText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return qpktest::narrow(text);
+}
+
 std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart) {
     RecordingSource source(readFile(setupPath));
     qpk::PeLayout pe;
