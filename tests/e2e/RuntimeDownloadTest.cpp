@@ -29,6 +29,8 @@ const DownloadCase kCases[] = {
       {"(try 21)", 0}, {"] ERROR: Giving up", 3}, {"] ERROR: Retry JRE download", 3}}},
     {"EmptyAnswer", "empty", 1, "The bundled JRE is corrupted.", 1,
      {{"] file size: 0, handle", 1}, {"] download successful", 1}}},
+    {"ErrorPage", "missing", 1, "Download failed", 3,
+     {{"] ERROR: the server answered with status 404", 3}, {"] download successful", 0}}},
     {"NoAddress", nullptr, 1, "Download failed", 0,
      {{"] Download location: \n", 1}, {"] ERROR: InternetOpenUrl failed", 3}, {"] ERROR: Retry JRE download", 3}}},
 };

@@ -2,7 +2,8 @@
 """Scripted HTTP server on 127.0.0.1 for the download tests.
   download_server.py SCRIPT BODY_FILE PORT_FILE REQUEST_LOG SECONDS
 Writes its free port to PORT_FILE and answers each GET (path appended to REQUEST_LOG) by SCRIPT:
-whole; break (the first answer breaks off half-way); nolength (no Content-Length); empty.
+whole; break (the first answer breaks off half-way); nolength (no Content-Length); empty;
+missing (status 404 with the body).
 Ends after SECONDS, 200 requests or when PORT_FILE.stop appears, then writes PORT_FILE.done.
 Its output goes to REQUEST_LOG.err: Wine starts it with the test run's streams."""
 import http.server, os, socket, sys, time
@@ -20,7 +21,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         served += 1
         with open(request_log, "a") as log:
             log.write(self.path + "\n")
-        self.send_response(200)
+        self.send_response(404 if script == "missing" else 200)
         if script != "nolength":
             self.send_header("Content-Length", "0" if script == "empty" else str(len(body)))
         self.end_headers()

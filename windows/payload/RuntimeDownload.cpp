@@ -164,6 +164,13 @@ bool downloadFile(HWND dialog, const std::wstring& address, const std::string& d
             return false;
         }
     }
+    // An error page is no runtime archive: the attempt fails instead of untarring it.
+    DWORD status = 0, size = sizeof status;
+    if (wininet.queryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+        status >= 400) {
+        logError(L"the server answered with status %d", int(status));
+        return false;
+    }
     return copyUrlToFile(dialog, request.get(), length, destination);
 }
 
