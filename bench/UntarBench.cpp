@@ -42,9 +42,11 @@ size_t decompress(const char* archive, std::vector<char>& memory) {
     if (in == nullptr) fail("cannot open the archive");
     gzbuffer(in, 1 << 17);
     size_t total = 0;
-    int got;
-    while (total < memory.size() && (got = gzread(in, memory.data() + total, unsigned(std::min<size_t>(memory.size() - total, 1 << 20)))) > 0)
-        total += size_t(got);
+    int got = 1;
+    while (total < memory.size() && got > 0) {
+        got = gzread(in, memory.data() + total, unsigned(std::min<size_t>(memory.size() - total, 1 << 20)));
+        if (got > 0) total += size_t(got);
+    }
     gzclose(in);
     return total;
 }

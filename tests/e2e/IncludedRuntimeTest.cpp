@@ -6,22 +6,13 @@
 
 #include "JavaInstallerFixture.h"
 #include "Packer.h"
+#include "TarBytes.h"
 
 using namespace qpke2e;
+using qpktest::kTarEnd;
+using qpktest::tarEntry;
 
 namespace {
-
-// A tar entry of the archive's own format: header block, then the data padded to a block.
-std::string tarEntry(const std::string& name, const std::string& data, int64_t size = -1, char type = '0') {
-    std::string b(512, '\0');
-    b.replace(0, name.size(), name);
-    char field[16];
-    snprintf(field, sizeof field, "%011llo", (unsigned long long)(size < 0 ? data.size() : size));
-    b.replace(124, 11, field);
-    b[156] = type;
-    b.replace(257, 5, "ustar");
-    return b + data + std::string((512 - data.size() % 512) % 512, '\0');
-}
 
 void writeGzip(const std::string& path, const std::string& bytes) {
     gzFile out = gzopen(path.c_str(), "wb");
@@ -29,13 +20,12 @@ void writeGzip(const std::string& path, const std::string& bytes) {
     gzclose(out);
 }
 
-const std::string kEnd(1024, '\0');
-
 // Java reports its home with the letters as the file system has them, not as given.
 std::string lower(std::string s) {
     CharLowerBuffA(&s[0], DWORD(s.size()));
     return s;
 }
+
 const char kCorrupted[] = "The bundled JRE is corrupted. If you downloaded the setup file please download it again.";
 
 }  // namespace
@@ -55,8 +45,9 @@ protected:
         delete shared_;
         shared_ = nullptr;
     }
-    static std::string manifest(const std::string& runtime) {
-        return R"({"narrow": {"107": "1", "2001": "q"}, "wide": {"1000": "Test Setup"}, "files": )" + installerFiles() +
+    static std::string manifest(const std::string& runtime, const std::string& narrow = std::string()) {
+        return R"({"narrow": {"107": "1", "2001": "q")" + narrow +
+               R"(}, "wide": {"1000": "Test Setup"}, "files": )" + installerFiles() +
                R"(, "runtime": )" + jsonText(runtime) + "}";
     }
     // A run of the shared setup (or of `program`) with no variable naming a runtime.
@@ -75,10 +66,10 @@ protected:
     }
     // Packs this test's setup with an archive of `tar`'s bytes: through "runtime", or as a
     // plain file for archives that the packer would refuse.
-    void packArchive(const std::string& tar, bool checked = true) {
+    void packArchive(const std::string& tar, bool checked = true, const std::string& narrow = std::string()) {
         writeGzip(dir() + "\\small.tar.gz", tar);
         if (checked) {
-            pack(manifest("small.tar.gz"));
+            pack(manifest("small.tar.gz", narrow));
             return;
         }
         std::string files = installerFiles();
@@ -121,13 +112,20 @@ TEST_F(IncludedRuntime, LanguageRestartUsesTheUnpackedRuntime) {
     EXPECT_FALSE(contains(log, "extracting JRE")) << log;
 }
 
-// An archive that untars but holds no runtime gives way to an installed one; with none
-// the setup ends with its own text.
+// An archive that untars but holds no runtime (here only a packed jar and the unpack200
+// stand-in) gives way to an installed one; with none the setup ends with its own text.
 TEST_F(IncludedRuntime, UnusableRuntimeFallsBackToTheSearch) {
-    packArchive(tarEntry("release", "JAVA_VERSION=\"11\"\n") + kEnd);
+    std::string unpack200 = readFile(qpktest::toWindowsPath(QPK_STANDIN_UNPACK200));
+    packArchive(tarEntry("bin/", "", '5') + tarEntry("bin/unpack200.exe", unpack200) + tarEntry("lib/", "", '5') +
+                    tarEntry("lib/a.jar.pack", "packed") + kTarEnd,
+                true, R"(, "153": "1")");
     auto r = runWith(javaOptions("return"));
     std::string log = onlyLog();
     ASSERT_EQ(r.exitCode, 0u) << log;
+    EXPECT_TRUE(contains(log, "] JRE is packed\n")) << log;
+    EXPECT_TRUE(contains(log, "jre\\lib\\a.jar.pack\" \"")) << log;
+    EXPECT_TRUE(contains(log, "] Unpacking JRE done\n")) << log;
+    EXPECT_TRUE(contains(r.stdoutText, "Preparing JRE ...\n")) << r.stdoutText;
     EXPECT_EQ(lower(recorded("prop.java.home")), lower(qpktest::toWindowsPath(QPK_JDK11_HOME)));
     EXPECT_TRUE(contains(log, "] ERROR: Could not load bundled JRE. Trying to find another JRE.\n")) << log;
     clearLogs();
@@ -151,11 +149,13 @@ TEST_F(IncludedRuntime, CorruptOrUnsafeArchivesEndWithTheCorruptedText) {
         std::string tar;
         const char* logged;
     } cases[] = {
-        {"parent", tarEntry("ok.txt", "1") + tarEntry("../../outside.txt", "x") + kEnd, "unsafe entry name: ..\\..\\outside.txt"},
-        {"drive", tarEntry("C:/qpk-outside.txt", "x") + kEnd, "unsafe entry name: C:\\qpk-outside.txt"},
-        {"device", tarEntry("lib/", "", 0, '5') + tarEntry("lib/nul.txt", "x") + kEnd, "unsafe entry name: lib\\nul.txt"},
-        {"truncated", tarEntry("big.bin", "only this", 4096), "sizes don't match: 512, 4096"},
-        {"only directories", tarEntry("bin/", "", 0, '5') + kEnd, "no magic number"},
+        {"parent", tarEntry("ok.txt", "1") + tarEntry("../../outside.txt", "x") + kTarEnd,
+         "unsafe entry name: ..\\..\\outside.txt"},
+        {"drive", tarEntry("C:/qpk-outside.txt", "x") + kTarEnd, "unsafe entry name: C:\\qpk-outside.txt"},
+        {"device", tarEntry("lib/", "", '5') + tarEntry("lib/nul.txt", "x") + kTarEnd,
+         "unsafe entry name: lib\\nul.txt"},
+        {"truncated", tarEntry("big.bin", "only this", '0', 4096), "sizes don't match: 512, 4096"},
+        {"only directories", tarEntry("bin/", "", '5') + kTarEnd, "no magic number"},
     };
     for (const auto& c : cases) {
         packArchive(c.tar, false);

@@ -9,7 +9,8 @@
 #include "Packer.h"
 #include "PackerTestSupport.h"
 #include "payload/BlockFormat.h"
-#include "payload/TarHeader.h"
+#include "TarBytes.h"
+#include "payload/GzTarStream.h"
 
 namespace packertest {
 namespace {
@@ -17,59 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-std::string gzip(const std::string& bytes) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, uLong(bytes.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = uInt(bytes.size());
-    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+void writeGzip(const fs::path& path, const std::string& bytes) {
+    gzFile out = gzopen(path.string().c_str(), "wb");
+    gzwrite(out, bytes.data(), unsigned(bytes.size()));
+    gzclose(out);
 }
-
-std::string gunzip(const std::string& bytes) {
-    z_stream z{};
-    inflateInit2(&z, 15 + 16);
-    std::string out;
-    char buf[65536];
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = uInt(bytes.size());
-    int rc;
-    do {
-        z.next_out = reinterpret_cast<Bytef*>(buf);
-        z.avail_out = sizeof buf;
-        rc = inflate(&z, Z_NO_FLUSH);
-        out.append(buf, sizeof buf - z.avail_out);
-    } while (rc == Z_OK);
-    inflateEnd(&z);
-    return out;
-}
-
-class Memory final : public qpk::TarStream {
-public:
-    explicit Memory(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool atEnd() override { return pos_ >= bytes_.size(); }
-    long read(void* out, unsigned count) override {
-        size_t n = std::min<size_t>(count, bytes_.size() - pos_);
-        memcpy(out, bytes_.data() + pos_, n);
-        pos_ += n;
-        return long(n);
-    }
-    bool skip(uint64_t count) override {
-        if (count > bytes_.size() - pos_) return false;
-        pos_ += size_t(count);
-        return true;
-    }
-    uint64_t position() override { return pos_; }
-
-private:
-    std::string bytes_;
-    size_t pos_ = 0;
-};
 
 // What the launcher would write: name -> contents, "/" for directories.
 struct Collect final : qpk::TarSink {
@@ -89,12 +42,13 @@ protected:
         EXPECT_EQ(qpkpack::kOk, qpkpack::inspect(out_, report, error_)) << error_;
         return Json::parse(report);
     }
-    // The record's bytes, unmasked.
+    // The record's bytes, unmasked, also written to jre.tar.gz.
     std::string runtimeRecord(const Json& report) {
         const Json& file = report["files"].back();
         EXPECT_EQ(file["name"], "jre.tar.gz");
         std::string bytes = readFile(out_).substr(file["offset"].get<size_t>(), file["size"].get<size_t>());
         for (char& c : bytes) c = char(c ^ qpk::kPayloadMask);
+        writeFile(path("jre.tar.gz"), bytes);
         return bytes;
     }
 };
@@ -121,20 +75,21 @@ TEST_F(RuntimeTest, DirectoryIsPackedAsATarThatTheLauncherReads) {
     ASSERT_EQ(rc, qpkpack::kOk) << error_;
     Json report = inspected();
     std::string archive = runtimeRecord(report);
-    std::string tar = gunzip(archive);
-    EXPECT_EQ(report["runtime"]["compressed"], archive.size());
-    EXPECT_EQ(report["runtime"]["uncompressed"], tar.size());
-    EXPECT_EQ(report["narrow"]["151"], std::to_string(tar.size()));
-    EXPECT_EQ(report["narrow"]["2002"], "2");
-    EXPECT_EQ(report["narrow"]["2003"], "a.jar;jre.tar.gz");
-
-    Memory in(tar);
+    qpk::GzTarStream in(path("jre.tar.gz"));
     Collect sink;
     qpk::TarResult r = qpk::untarEntries(in, sink);
     EXPECT_TRUE(r.done) << qpk::tarFailureText(r.failure) << " " << r.name;
+    ASSERT_TRUE(in.drain());
+    uint64_t tarSize = in.position();
+    EXPECT_EQ(report["runtime"]["compressed"], archive.size());
+    EXPECT_EQ(report["runtime"]["uncompressed"], tarSize);
+    EXPECT_EQ(report["narrow"]["151"], std::to_string(tarSize));
+    EXPECT_EQ(report["narrow"]["2002"], "2");
+    EXPECT_EQ(report["narrow"]["2003"], "a.jar;jre.tar.gz");
     // Short names come with backslashes, long names as stored.
     std::map<std::string, std::string> expected = {
-        {"bin.dll", big}, {"empty\\", "/"}, {"lib\\", "/"}, {"lib\\" + std::string(90, 'd') + "\\", "/"}, {longFile, "long"},
+        {"bin.dll", big}, {"empty\\", "/"}, {"lib\\", "/"}, {"lib\\" + std::string(90, 'd') + "\\", "/"},
+        {longFile, "long"},
         {"release", "JAVA_VERSION=\"11\"\n"}};
     ASSERT_EQ(sink.seen.size(), expected.size());
     for (const auto& [name, data] : expected) {
@@ -144,25 +99,20 @@ TEST_F(RuntimeTest, DirectoryIsPackedAsATarThatTheLauncherReads) {
     }
 
     // The same archive given ready is packed as it is, with the same size in entry 151.
-    writeFile(path("jre.tar.gz"), archive);
     ASSERT_EQ(qpkpack::kOk, pack(R"({"runtime": "jre.tar.gz", "narrow": {"153": "1"}})")) << error_;
     Json again = inspected();
     EXPECT_EQ(runtimeRecord(again), archive);
-    EXPECT_EQ(again["narrow"]["151"], std::to_string(tar.size()));
+    EXPECT_EQ(again["narrow"]["151"], std::to_string(tarSize));
 }
 
 // A ready archive that the launcher would refuse is refused by the packer, naming the entry.
 TEST_F(RuntimeTest, ArchiveTheLauncherWouldRefuseIsNotPacked) {
-    std::string header(512, '\0');
-    header.replace(0, 9, "../evil.x");
-    header.replace(124, 11, "00000000001");
-    header[156] = '0';
-    header.replace(257, 5, "ustar");
-    writeFile(path("bad.tar.gz"), gzip(header + "x" + std::string(511 + 1024, '\0')));
+    writeGzip(path("bad.tar.gz"), qpktest::tarEntry("../evil.x", "x") + qpktest::kTarEnd);
     EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "bad.tar.gz"})"));
     EXPECT_NE(error_.find("unsafe entry name at \"..\\evil.x\""), std::string::npos) << error_;
     writeFile(path("plain.tar.gz"), "not gzip at all");
-    EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "plain.tar.gz", "files": [{"name": "jre.tar.gz", "source": "plain.tar.gz"}]})"));
+    EXPECT_EQ(qpkpack::kFailed,
+              pack(R"({"runtime": "plain.tar.gz", "files": [{"name": "jre.tar.gz", "source": "plain.tar.gz"}]})"));
     EXPECT_EQ(error_, "runtime: the files already hold \"jre.tar.gz\"");
     EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "plain.tar.gz"})"));
     EXPECT_NE(error_.find("the launcher would refuse"), std::string::npos) << error_;

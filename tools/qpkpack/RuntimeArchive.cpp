@@ -5,13 +5,12 @@
 #include <memory>
 #include <vector>
 
-#include <zlib.h>
 #ifdef QPKPACK_WITH_LIBARCHIVE
 #include <archive.h>
 #include <archive_entry.h>
 #endif
 
-#include "payload/TarHeader.h"
+#include "payload/GzTarStream.h"
 
 namespace qpkpack {
 namespace {
@@ -21,37 +20,6 @@ namespace fs = std::filesystem;
 constexpr size_t kChunkSize = 1 << 20;
 
 std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
-
-class GzReader final : public qpk::TarStream {
-public:
-    explicit GzReader(gzFile file) : file_(file) {}
-    ~GzReader() override { gzclose(file_); }
-    bool atEnd() override { return gzeof(file_) != 0; }
-    long read(void* out, unsigned count) override {
-        int got = gzread(file_, out, count);
-        return got < 0 ? -1 : long(got);
-    }
-    bool skip(uint64_t count) override {
-        while (count > 0) {
-            unsigned want = unsigned(std::min<uint64_t>(count, sizeof scratch_));
-            if (gzread(file_, scratch_, want) != int(want)) return false;
-            count -= want;
-        }
-        return true;
-    }
-    uint64_t position() override { return uint64_t(gztell(file_)); }
-
-    // Reads to the end; false on a read error.
-    bool drain() {
-        int got;
-        while ((got = gzread(file_, scratch_, sizeof scratch_)) > 0) {}
-        return got == 0;
-    }
-
-private:
-    gzFile file_;
-    char scratch_[1 << 16];
-};
 
 class SkippingSink final : public qpk::TarSink {
 public:
@@ -67,16 +35,16 @@ std::string narrowText(const wchar_t* text) {
 
 // Reads the archive as the launcher would; its uncompressed size on the way.
 bool checkArchive(const fs::path& archive, uint64_t& tarSize, std::string& why) {
-    gzFile file = gzopen(archive.string().c_str(), "rb");
-    if (!file) {
+    qpk::GzTarStream in(archive.string());
+    if (!in.isOpen()) {
         why = "cannot read " + inQuotes(archive.string());
         return false;
     }
-    GzReader in(file);
     SkippingSink sink;
     qpk::TarResult result = qpk::untarEntries(in, sink);
     if (!result.done) {
-        why = "the launcher would refuse " + inQuotes(archive.string()) + ": " + narrowText(qpk::tarFailureText(result.failure)) +
+        why = "the launcher would refuse " + inQuotes(archive.string()) + ": " +
+              narrowText(qpk::tarFailureText(result.failure)) +
               (result.name.empty() ? "" : " at " + inQuotes(result.name));
         return false;
     }
@@ -112,7 +80,8 @@ bool listRuntime(const fs::path& root, std::vector<fs::path>& paths, std::string
         why = "cannot list " + inQuotes(root.string()) + ": " + ec.message();
         return false;
     }
-    std::sort(paths.begin(), paths.end(), [](const fs::path& a, const fs::path& b) { return a.generic_string() < b.generic_string(); });
+    std::sort(paths.begin(), paths.end(),
+              [](const fs::path& a, const fs::path& b) { return a.generic_string() < b.generic_string(); });
     return true;
 }
 
@@ -124,7 +93,8 @@ bool writeRuntime(const fs::path& root, const fs::path& target, std::string& why
         why = what + ": " + (archive_error_string(a.get()) ? archive_error_string(a.get()) : "unknown error");
         return false;
     };
-    if (archive_write_set_format_gnutar(a.get()) != ARCHIVE_OK || archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK ||
+    if (archive_write_set_format_gnutar(a.get()) != ARCHIVE_OK ||
+        archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
         archive_write_open_filename(a.get(), target.string().c_str()) != ARCHIVE_OK)
         return failed("cannot write " + inQuotes(target.string()));
@@ -148,7 +118,8 @@ bool writeRuntime(const fs::path& root, const fs::path& target, std::string& why
         archive_entry_set_filetype(entry.get(), isDir ? AE_IFDIR : AE_IFREG);
         archive_entry_set_perm(entry.get(), isDir ? 0755 : 0644);
         archive_entry_set_size(entry.get(), la_int64_t(size));
-        if (archive_write_header(a.get(), entry.get()) != ARCHIVE_OK) return failed(inQuotes(relative.generic_string()));
+        std::string name = inQuotes(relative.generic_string());
+        if (archive_write_header(a.get(), entry.get()) != ARCHIVE_OK) return failed(name);
         for (uint64_t left = size; left > 0;) {
             in.read(buffer.data(), std::streamsize(std::min<uint64_t>(left, buffer.size())));
             size_t got = size_t(in.gcount());
@@ -156,7 +127,7 @@ bool writeRuntime(const fs::path& root, const fs::path& target, std::string& why
                 why = "cannot read " + inQuotes(full.string()) + " (it shrank while being packed)";
                 return false;
             }
-            if (archive_write_data(a.get(), buffer.data(), got) != la_ssize_t(got)) return failed(inQuotes(relative.generic_string()));
+            if (archive_write_data(a.get(), buffer.data(), got) != la_ssize_t(got)) return failed(name);
             left -= got;
         }
     }
@@ -165,7 +136,8 @@ bool writeRuntime(const fs::path& root, const fs::path& target, std::string& why
 }
 #else
 bool writeRuntime(const fs::path& root, const fs::path&, std::string& why) {
-    why = inQuotes(root.string()) + " is a directory; this build of the packer has no tar writer and takes a ready .tar.gz";
+    why = inQuotes(root.string()) +
+          " is a directory; this build of the packer has no tar writer and takes a ready .tar.gz";
     return false;
 }
 #endif

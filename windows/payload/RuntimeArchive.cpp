@@ -1,7 +1,6 @@
 #include "payload/RuntimeArchive.h"
 
 #include <commctrl.h>
-#include <zlib.h>
 
 #include <vector>
 
@@ -9,45 +8,11 @@
 #include "launcher/ErrorReporting.h"
 #include "launcher/Log.h"
 #include "launcher/resource.h"
+#include "payload/GzTarStream.h"
 
 namespace qpk {
 
 namespace {
-
-struct GzTraits {
-    using Handle = gzFile;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { gzclose(h); }
-};
-using UniqueGz = Owned<GzTraits>;
-
-// zlib's gzip reader. Skipping reads through the data: a gzseek past the end would only
-// show at the next read, where it could not be told from an archive's regular end.
-class GzStream final : public TarStream {
-public:
-    explicit GzStream(gzFile file) : file_(file) {}
-    bool atEnd() override { return gzeof(file_) != 0; }
-    long read(void* out, unsigned count) override {
-        int got = gzread(file_, out, count);
-        return got < 0 ? -1 : long(got);
-    }
-    bool skip(uint64_t count) override {
-        while (count > 0) {
-            unsigned want = count < sizeof scratch_ ? unsigned(count) : unsigned(sizeof scratch_);
-            if (gzread(file_, scratch_, want) != int(want)) return false;
-            count -= want;
-        }
-        return true;
-    }
-    uint64_t position() override {
-        z_off_t at = gztell(file_);
-        return at < 0 ? 0 : uint64_t(at);
-    }
-
-private:
-    gzFile file_;
-    unsigned char scratch_[kTarBlock];
-};
 
 void showProgress(HWND dialog, TarStream& in, long totalSize) {
     if (dialog == nullptr || totalSize <= 0) return;  // no total: the bar keeps its place
@@ -81,7 +46,8 @@ bool writeAll(HANDLE file, const char* data, DWORD count) {
 
 bool extractTarEntry(TarStream& in, const std::string& name, int64_t size, HWND dialog, long totalSize) {
     logLine(L"extracting %S (size %d)", name.c_str(), int(size));
-    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         wchar_t text[6100];
         _snwprintf(text, 6100, L"Could not open file %S\n", name.c_str());
@@ -125,8 +91,8 @@ bool extractTarEntry(TarStream& in, const std::string& name, int64_t size, HWND 
 bool untarGz(const std::string& archive, const std::string& targetDir, HWND dialog, long totalSize) {
     char remembered[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(MAX_PATH, remembered);
-    UniqueGz gz(gzopen(archive.c_str(), "rb"));
-    if (!gz) {
+    GzTarStream in(archive);
+    if (!in.isOpen()) {
         logError(L"Could not open gz-file");
         return false;
     }
@@ -137,8 +103,6 @@ bool untarGz(const std::string& archive, const std::string& targetDir, HWND dial
         logError(L"untaring JRE was unsuccessful");
         return false;
     }
-    gzbuffer(gz.get(), 1 << 17);
-    GzStream in(gz.get());
     DiskSink sink(dialog, totalSize);
     TarResult result = untarEntries(in, sink);
     if (result.failure != TarFailure::None) {
@@ -148,7 +112,6 @@ bool untarGz(const std::string& archive, const std::string& targetDir, HWND dial
             logError(L"%s: %S", tarFailureText(result.failure), result.name.c_str());
     }
     SetCurrentDirectoryA(remembered);
-    gz.reset();
     if (result.done)
         logLine(L"untaring JRE was successful");
     else

@@ -15,7 +15,7 @@ constexpr size_t kMagicOffset = 257;
 
 uint64_t paddingAfter(int64_t size) { return (kTarBlock - uint64_t(size) % kTarBlock) % kTarBlock; }
 
-// The spec'd value is a signed 32-bit int; anything outside it is a broken header rather
+// A size is a signed 32-bit value; anything outside that is a broken header rather
 // than a size that wraps round.
 bool validSize(int64_t size) { return size >= 0 && size <= INT32_MAX; }
 
@@ -50,7 +50,8 @@ struct Walk {
             size = tarSizeField(header + kSizeOffset);
             if (!validSize(size)) return fail(TarFailure::BadSize, name);
         } else {
-            name.assign(reinterpret_cast<const char*>(header), strnlen(reinterpret_cast<const char*>(header), kNameField));
+            const char* field = reinterpret_cast<const char*>(header);
+            name.assign(field, strnlen(field, kNameField));
             for (char& c : name)
                 if (c == '/') c = '\\';
         }
@@ -75,6 +76,19 @@ struct Walk {
 };
 
 }  // namespace
+
+long MemoryTarStream::read(void* out, unsigned count) {
+    size_t n = count < bytes_.size() - pos_ ? count : bytes_.size() - pos_;
+    memcpy(out, bytes_.data() + pos_, n);
+    pos_ += n;
+    return long(n);
+}
+
+bool MemoryTarStream::skip(uint64_t count) {
+    if (count > bytes_.size() - pos_) return false;
+    pos_ += size_t(count);
+    return true;
+}
 
 const wchar_t* tarFailureText(TarFailure failure) {
     switch (failure) {

@@ -25,6 +25,20 @@ public:
     virtual uint64_t position() = 0;
 };
 
+// An archive already in memory (tests, fuzzing).
+class MemoryTarStream final : public TarStream {
+public:
+    explicit MemoryTarStream(std::string bytes) : bytes_(std::move(bytes)) {}
+    bool atEnd() override { return pos_ >= bytes_.size(); }
+    long read(void* out, unsigned count) override;
+    bool skip(uint64_t count) override;
+    uint64_t position() override { return pos_; }
+
+private:
+    std::string bytes_;
+    size_t pos_ = 0;
+};
+
 // What the entries become.
 class TarSink {
 public:
