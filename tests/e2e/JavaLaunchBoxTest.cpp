@@ -3,27 +3,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
 #include <vector>
 
 #include "JavaInstallerFixture.h"
+#include "MessageBoxes.h"
 #include "Utf8.h"
 
 using namespace qpke2e;
 
 namespace {
-
-const char kMarkerKey[] = "SOFTWARE\\larchmont-works\\corvo";
-
-// The DWORD value, or -1 when absent.
-long long markerValue(const std::string& name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, kMarkerKey, name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS)
-        return -1;
-    return value;
-}
 
 bool waitUntilHidden(HWND window, DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
@@ -33,40 +21,11 @@ bool waitUntilHidden(HWND window, DWORD timeoutMs) {
     return false;
 }
 
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK matchProgressDialog(HWND window, LPARAM param) {
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (owner == search->pid && IsWindowVisible(window) && strcmp(className, "MyDialogClass") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible progress dialog of the process (its own window class, which the message-box
-// finder does not look for).
+// The visible progress dialog of the process (a class of its own, not a message box).
 HWND findProgressDialog(DWORD pid, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-        Search search{pid, nullptr};
-        EnumWindows(matchProgressDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        Sleep(100);
-    }
-    return nullptr;
-}
-
-std::string itemText(HWND dialog, int id) {
-    wchar_t text[512] = {};
-    GetDlgItemTextW(dialog, id, text, 512);
-    return qpktest::narrow(text);
+    qpktest::BoxQuery query{pid, "", true, L"MyDialogClass"};
+    auto found = qpktest::findMessageBox(query, timeoutMs);
+    return found ? found->window : nullptr;
 }
 
 std::string windowText(HWND window) {
@@ -124,8 +83,8 @@ TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
     HWND dialog = findProgressDialog(program.processId(), 30000);
     ASSERT_TRUE(dialog) << "no progress dialog";
     EXPECT_EQ(windowText(dialog), "Stand-in Setup");
-    EXPECT_EQ(itemText(dialog, 1003), "Preparing the installer");
-    EXPECT_EQ(itemText(dialog, IDCANCEL), "Stop");
+    EXPECT_EQ(dialogItemText(dialog, 1003), "Preparing the installer");
+    EXPECT_EQ(dialogItemText(dialog, IDCANCEL), "Stop");
     // The watcher moves the bar while the Java side has no window yet.
     HWND bar = GetDlgItem(dialog, 1001);
     LRESULT position = 0;
@@ -158,8 +117,8 @@ TEST_F(JavaLaunchBox, DialogShowsItsTextsAndHidesWhenTheInstallerWindowShows) {
     std::string log = onlyLog();
     EXPECT_TRUE(contains(log, "] Java window visible")) << log;
     // The per-process marker goes with the visible window; the global one stays for the runtime.
-    EXPECT_EQ(markerValue("InstallStarted_" + outputValue(rec, "pid")), -1);
-    EXPECT_EQ(markerValue("InstallStarted"), 1);
+    EXPECT_EQ(installMarker("InstallStarted_" + outputValue(rec, "pid")), -1);
+    EXPECT_EQ(installMarker("InstallStarted"), 1);
 }
 
 TEST_F(JavaLaunchBox, CancelEndsTheSetupAndDeletesTheMarkers) {
@@ -172,12 +131,12 @@ TEST_F(JavaLaunchBox, CancelEndsTheSetupAndDeletesTheMarkers) {
     for (int i = 0; i < 300 && !recordDone(); ++i) Sleep(100);
     ASSERT_TRUE(recordDone());
     std::string pid = outputValue(readFile(record_), "pid");
-    EXPECT_EQ(markerValue("InstallStarted_" + pid), 1);
+    EXPECT_EQ(installMarker("InstallStarted_" + pid), 1);
     // As a click on the button does.
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDCANCEL)));
     auto r = program.wait();
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(contains(onlyLog(), "] Canceled installer"));
-    EXPECT_EQ(markerValue("InstallStarted_" + pid), -1);
-    EXPECT_EQ(markerValue("InstallStarted"), -1);
+    EXPECT_EQ(installMarker("InstallStarted_" + pid), -1);
+    EXPECT_EQ(installMarker("InstallStarted"), -1);
 }

@@ -96,6 +96,20 @@ bool fileExists(const std::string& path) {
 
 void makeDirectory(const std::string& path) { CreateDirectoryW(qpktest::widen(path).c_str(), nullptr); }
 
+long long installMarker(const std::string& name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\larchmont-works\\corvo", name.c_str(), RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return value;
+}
+
+std::string dialogItemText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return qpktest::narrow(text);
+}
+
 std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart) {
     RecordingSource source(readFile(setupPath));
     qpk::PeLayout pe;
@@ -124,7 +138,9 @@ std::string SetupTest::installerManifest(const std::string& extraNarrow, const s
 
 void SetupTest::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = std::make_unique<qpktest::ScratchDir>(std::string("qpk-e2e-") + info->name());
+    std::string name = info->name();
+    std::replace(name.begin(), name.end(), '/', '-');  // parameterised cases are named "Case/Param"
+    scratch_ = std::make_unique<qpktest::ScratchDir>("qpk-e2e-" + name);
     ASSERT_TRUE(scratch_->valid());
     dir_ = scratch_->path();
     tmp_ = dir_ + "\\tmp";

@@ -1,6 +1,8 @@
 // A scratch directory per test in which setups are packed and started as real processes,
 // with their own temporary root (TMP and TEMP) so that their logs can be found and counted.
 #pragma once
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -29,6 +31,12 @@ void makeDirectory(const std::string& path);
 // Start positions of every field of the configuration block in a packed setup, in file
 // order, as the block reader meets them; the last entry is where the file records begin.
 std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart);
+
+// An installation-started marker under HKCU (DWORD), -1 when absent.
+long long installMarker(const std::string& name);
+
+// The text of a dialog's control, read across processes.
+std::string dialogItemText(HWND dialog, int id);
 
 class SetupTest : public ::testing::Test {
 protected:

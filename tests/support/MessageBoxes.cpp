@@ -58,7 +58,7 @@ struct Search {
 BOOL CALLBACK considerTopLevel(HWND window, LPARAM param) {
   auto& search = *reinterpret_cast<Search*>(param);
   // Invisible means not yet initialised: the texts are set before the box is shown.
-  if (!IsWindowVisible(window) || className(window) != L"#32770") return TRUE;
+  if (!IsWindowVisible(window) || className(window) != search.query->windowClass) return TRUE;
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (search.query->processId && pid != search.query->processId) return TRUE;

@@ -31,9 +31,10 @@ struct BoxQuery {
   DWORD processId = 0;  // 0: any process
   std::string caption;  // empty: any caption; otherwise it must be equal
   bool anyDialog = false;  // also match dialogs without a message text (e.g. a progress dialog)
+  std::wstring windowClass = L"#32770";  // dialogs of a class of their own name it here
 };
 
-// Waits until a visible top-level dialog (class "#32770") that matches appears.
+// Waits until a visible top-level dialog that matches appears.
 std::optional<MessageBoxInfo> findMessageBox(const BoxQuery& query, DWORD timeoutMs);
 std::optional<MessageBoxInfo> findMessageBox(DWORD processId, DWORD timeoutMs);
 

@@ -23,11 +23,13 @@
 #include "payload/Extraction.h"
 #include "payload/IncludedRuntime.h"
 #include "payload/Integrity.h"
+#include "payload/RuntimeChoice.h"
 #include "resource.h"
 
 namespace qpk {
 
 int progressBase = 0;
+bool jreIncluded = false;
 
 namespace {
 
@@ -77,27 +79,39 @@ void createWorkDirectory() {
     }
 }
 
-// The choice between a download and a runtime picked by hand is not offered by this
-// build: a setup without a usable runtime ends with the no-runtime message.
-[[noreturn]] void noRuntimeOffered() {
-    logError(L"no runtime found, and neither a download nor a manual choice is available");
-    fatalMessageWith(1016, L"64");
+// On the direct path the progress dialog opens only for the runtime offer, which its worker
+// runs and which ends it.
+void offerRuntimeInProgressDialog() {
+    INT_PTR result = showProgressDialog();
+    gState.dialogWindow = nullptr;  // gone; later messages must not name it as their owner
+    if (result == -1) {
+        logError(L"could not show the progress dialog (%d)", int(GetLastError()));
+        offerRuntime(nullptr);
+    } else if (result != 0) {
+        // Cancel while downloading: as on the dialog path, the setup ends there.
+        fatalExit(0);
+    }
 }
 
 void chooseInstalledRuntime(HWND dialog) {
     setInstallStarted(true, dialog != nullptr, true);
     if (!gState.manualJre && LoadDLL(false, nullptr, false)) return;
-    if (!gState.quiet) noRuntimeOffered();
-    if (getInt(157) == 0) {
-        logError(L"No JRE found");
-        fputs("No JRE found. Aborting.\n", stdout);
+    if (gState.quiet) {
+        if (getInt(157) == 0) {
+            logError(L"No JRE found");
+            fputs("No JRE found. Aborting.\n", stdout);
+            fflush(stdout);
+            setInstallStarted(false, true, true);
+            exit(83);
+        }
+        fputs("No JRE found. Trying to download.\n", stdout);
         fflush(stdout);
-        setInstallStarted(false, true, true);
-        exit(83);
+        offerRuntime(nullptr);
+    } else if (dialog) {
+        offerRuntime(dialog);
+    } else {
+        offerRuntimeInProgressDialog();
     }
-    fputs("No JRE found. Trying to download.\n", stdout);
-    fflush(stdout);
-    noRuntimeOffered();
 }
 
 void unpackPackedPayloadFiles() {
@@ -145,7 +159,7 @@ int runPreparation(HWND dialog) {
     logLine(L"Current working dir: %S", cwd.c_str());
     std::string archive = fullPathOf("jre.tar.gz");
     logLine(L"Full JRE path: %S", archive.c_str());
-    bool jreIncluded = fileOrDirectoryExists(archive);
+    jreIncluded = fileOrDirectoryExists(archive);
     if (!jreIncluded && restartReady) {
         logLine(L"Checking restart JRE: %S", archive.c_str());
         std::string unpacked = fullPathOf("jre");

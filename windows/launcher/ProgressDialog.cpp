@@ -12,6 +12,7 @@
 #include "launcher/Log.h"
 #include "launcher/Preparation.h"
 #include "payload/Config.h"
+#include "payload/RuntimeChoice.h"
 #include "resource.h"
 
 namespace qpk {
@@ -51,23 +52,15 @@ BOOL CALLBACK countIfOwnVisible(HWND window, LPARAM param) {
     return TRUE;
 }
 
-void centre(HWND dialog) {
-    HWND parent = GetParent(dialog);
-    RECT outer;
-    RECT own;
-    GetWindowRect(parent ? parent : GetDesktopWindow(), &outer);
-    GetWindowRect(dialog, &own);
-    int width = own.right - own.left;
-    int height = own.bottom - own.top;
-    int x = outer.left + (outer.right - outer.left - width) / 2;
-    int y = outer.top + (outer.bottom - outer.top - height) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
+// Opened only to offer a runtime, the dialog is ended by offerRuntime itself.
 DWORD WINAPI preparationWorker(LPVOID param) {
     HWND dialog = static_cast<HWND>(param);
+    if (gState.noProgressDialog) {
+        offerRuntime(dialog);
+        return 0;
+    }
     runPreparation(dialog);
-    PostMessageW(dialog, kPreparationDone, 0, 0);
+    endProgressDialog(dialog);
     return 0;
 }
 
@@ -95,6 +88,21 @@ DWORD WINAPI windowWatcher(LPVOID param) {
 }
 
 }  // namespace
+
+void centreDialog(HWND dialog) {
+    HWND parent = GetParent(dialog);
+    RECT outer;
+    RECT own;
+    GetWindowRect(parent ? parent : GetDesktopWindow(), &outer);
+    GetWindowRect(dialog, &own);
+    int width = own.right - own.left;
+    int height = own.bottom - own.top;
+    int x = outer.left + (outer.right - outer.left - width) / 2;
+    int y = outer.top + (outer.bottom - outer.top - height) / 2;
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void endProgressDialog(HWND dialog) { PostMessageW(dialog, kPreparationDone, 0, 0); }
 
 int advancedPosition(int position, int base) { return std::min(position + (400 - base) / 4, 390); }
 
@@ -136,7 +144,7 @@ INT_PTR showProgressDialog() {
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
-        centre(dialog);
+        centreDialog(dialog);
         gState.dialogWindow = dialog;
         SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
         SetDlgItemTextW(dialog, IDC_MESSAGE, getWide(20007).c_str());

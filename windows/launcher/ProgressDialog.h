@@ -13,6 +13,12 @@ INT_PTR showProgressDialog();
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Ends the dialog from any thread; showProgressDialog then returns 0.
+void endProgressDialog(HWND dialog);
+
+// Centres a dialog on its owner, or on the desktop without one.
+void centreDialog(HWND dialog);
+
 // Starts the watcher thread for `dialog` at above-normal priority.
 void startWindowWatcher(HWND dialog);
 

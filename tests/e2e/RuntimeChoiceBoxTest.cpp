@@ -1,0 +1,112 @@
+// The runtime choice dialog on a display: its texts, Locate through the open-file dialog (a
+// 32-bit runtime refused, the real Java 11 runtime taken and recorded), Cancel, and Download
+// with its progress in the progress dialog.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "MessageBoxes.h"
+#include "RuntimeHomes.h"
+#include "RuntimeOfferFixture.h"
+#include "Utf8.h"
+
+using namespace qpke2e;
+
+class RuntimeChoiceBox : public RuntimeOfferTest {
+protected:
+    std::optional<qpktest::MessageBoxInfo> find(const std::string& caption, const wchar_t* cls = L"#32770") {
+        return qpktest::findMessageBox(qpktest::BoxQuery{program_->processId(), caption, true, cls}, 60000);
+    }
+    // Starts the setup with `narrow` (and -manual); its choice dialog says `explanation`
+    // and shows the `buttons`.
+    qpktest::MessageBoxInfo startChoice(const std::string& narrow, const std::string& explanation,
+                                        const std::vector<int>& buttons) {
+        packOffer(narrow);
+        qpktest::RunOptions o = javaOptions("return");
+        o.args = {"-manual"};
+        program_ = std::make_unique<qpktest::RunningProgram>(o);
+        auto choice = find("Runtime Setup");
+        if (!choice) return {};
+        EXPECT_EQ(dialogItemText(choice->window, 1003), explanation);
+        std::vector<int> shown;
+        for (const auto& b : choice->buttons) shown.push_back(b.id);
+        EXPECT_EQ(shown, buttons) << qpktest::toJson(*choice);
+        return *choice;
+    }
+    // Presses Locate and types `path` into the open-file dialog's name field (cmb13), then Open.
+    void locate(const qpktest::MessageBoxInfo& choice, const std::string& path) {
+        ASSERT_TRUE(qpktest::pressButton(choice, 1005));
+        auto picker = find("Pick java.exe");
+        ASSERT_TRUE(picker) << "no file dialog";
+        ASSERT_TRUE(SetDlgItemTextW(picker->window, 0x47c, qpktest::widen(path).c_str()));
+        PostMessageW(picker->window, WM_COMMAND, IDOK, 0);
+    }
+    std::unique_ptr<qpktest::RunningProgram> program_;
+};
+
+TEST_F(RuntimeChoiceBox, ThirtyTwoBitRuntimeIsRefusedAndCancelEndsTheSetup) {
+    std::string home = dir() + "\\rt32";
+    RuntimeLayout layout;
+    layout.library = RuntimeLayout::ThirtyTwoBit;
+    layout.javaw = true;  // entry 107 is 1: the windowed runtime is the one checked
+    makeRuntime(home, layout);
+    auto choice = startChoice(R"(, "126": "1.8")", "Locate a 64-bit runtime. (at least 1.8)", {1005, IDCANCEL});
+    ASSERT_TRUE(choice.window) << "no choice dialog";
+    locate(choice, home + "\\bin\\java.exe");
+
+    auto box = qpktest::findMessageBox(program_->processId(), 60000);
+    ASSERT_TRUE(box) << "no message for the 32-bit runtime";
+    EXPECT_TRUE(contains(box->text, "Unusable runtime at " + home)) << box->text;
+    ASSERT_TRUE(qpktest::pressButton(*box, IDOK));
+    Sleep(500);
+    ASSERT_TRUE(IsWindowVisible(choice.window)) << "the choice must stay for another try";
+    EXPECT_EQ(installMarker("InstallStarted"), 1);
+    ASSERT_TRUE(qpktest::pressButton(choice, IDCANCEL));
+    EXPECT_EQ(program_->wait().exitCode, 1u);
+    EXPECT_EQ(installMarker("InstallStarted"), -1);
+    EXPECT_TRUE(directoriesInTmp().empty());
+    EXPECT_FALSE(fileExists(record_));
+}
+
+TEST_F(RuntimeChoiceBox, LocatedRuntimeIsRecordedAndRunsTheInstaller) {
+    auto choice = startChoice(R"(, "126": "1.8", "127": "17", "150": "http://127.0.0.1:9/jre.tar.gz")",
+                              "Locate or download a 64-bit runtime. (at least 1.8, at most 17)", {1004, 1005, IDCANCEL});
+    ASSERT_TRUE(choice.window) << "no choice dialog";
+    std::string javaExe = qpktest::toWindowsPath(QPK_JDK11_HOME) + "\\bin\\java.exe";
+    locate(choice, javaExe);
+    EXPECT_EQ(program_->wait().exitCode, 0u) << onlyLog();
+    EXPECT_EQ(outputValue(readFile(record_), "recorded"), "1");
+    std::string name = lowerAscii(javaExe);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    std::string key = "SOFTWARE\\larchmont-works\\corvo\\locatedjvms\\" + name;
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str()), ERROR_SUCCESS) << "not recorded: " << key;
+}
+
+// With entry 155 the progress dialog opens only for the download.
+TEST_F(RuntimeChoiceBox, DownloadShowsItsProgressAndTheInstallerRuns) {
+    DownloadServer server(dir(), "whole", runtimeArchive());
+    ASSERT_FALSE(server.url().empty());
+    auto choice = startChoice(R"(, "155": "1", "150": )" + jsonText(server.url()),
+                              "Locate or download a 64-bit runtime.", {1004, 1005, IDCANCEL});
+    ASSERT_TRUE(qpktest::pressButton(choice, 1004));
+    auto progress = find("Runtime Setup", L"MyDialogClass");
+    ASSERT_TRUE(progress) << "no progress dialog";
+    // The dialog goes as soon as the download is done: watch it while it is there.
+    std::string status, notice;
+    LRESULT position = 0;
+    for (int i = 0; i < 3000 && IsWindow(progress->window); ++i, Sleep(20)) {
+        if (contains(dialogItemText(progress->window, 1002), " MB (")) status = dialogItemText(progress->window, 1002);
+        if (!dialogItemText(progress->window, 1003).empty()) notice = dialogItemText(progress->window, 1003);
+        position = std::max(position, SendDlgItemMessageW(progress->window, 1001, PBM_GETPOS, 0, 0));
+    }
+    char total[32];
+    snprintf(total, sizeof total, " of %.1f MB (", double(readFile(runtimeArchive()).size()) / 1048576);
+    EXPECT_TRUE(contains(status, total) && contains(status, "%) at ")) << status;
+    EXPECT_EQ(notice, "Downloading a runtime");
+    EXPECT_GT(position, 0);
+    EXPECT_EQ(program_->wait().exitCode, 0u) << onlyLog();
+    EXPECT_EQ(outputValue(readFile(record_), "recorded"), "1");
+    EXPECT_EQ(server.requests(), 1u);
+}

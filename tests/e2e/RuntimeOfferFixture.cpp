@@ -1,0 +1,84 @@
+#include "RuntimeOfferFixture.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "Utf8.h"
+
+namespace qpke2e {
+
+namespace {
+
+// The Unix path of a Windows one: Wine hands a Unix program its arguments as they are.
+std::string unixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const WCHAR*);
+    static auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* converted = toUnix ? toUnix(qpktest::widen(path).c_str()) : nullptr;
+    if (converted == nullptr) return path;
+    std::string out = converted;
+    HeapFree(GetProcessHeap(), 0, converted);
+    return out;
+}
+
+}  // namespace
+
+DownloadServer::DownloadServer(const std::string& dir, const std::string& script, const std::string& body)
+    : portFile_(dir + "\\server.port"), log_(dir + "\\server.log") {
+    // Wine starts a Unix program without a process handle to wait on: the server's files
+    // tell when it listens and when it has ended.
+    std::wstring command = L"\"Z:\\usr\\bin\\python3\"";
+    for (const std::string& arg : {unixPath(qpktest::toWindowsPath(QPK_DOWNLOAD_SERVER)), script, unixPath(body),
+                                   unixPath(portFile_), unixPath(log_), std::string("150")})
+        command += L" " + qpktest::quoteArgument(qpktest::widen(arg));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\python3", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return;
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    for (int i = 0; i < 200 && !fileExists(portFile_); ++i) Sleep(50);
+    std::string port = fileExists(portFile_) ? readFile(portFile_) : std::string();
+    if (!port.empty()) url_ = "http://127.0.0.1:" + port + "/jre.tar.gz";
+}
+
+DownloadServer::~DownloadServer() {
+    if (url_.empty()) return;
+    writeFile(portFile_ + ".stop", "");
+    for (int i = 0; i < 100 && !fileExists(portFile_ + ".done"); ++i) Sleep(50);
+}
+
+size_t DownloadServer::requests() const {
+    std::string paths = fileExists(log_) ? readFile(log_) : std::string();
+    return size_t(std::count(paths.begin(), paths.end(), '\n'));
+}
+
+void RuntimeOfferTest::packOffer(const std::string& narrow) {
+    pack(R"({"narrow": {"107": "1", "2001": "q")" + narrow + R"(},
+             "wide": {"1000": "Runtime Setup", "1016": "No runtime: {0}", "1020": "Unusable runtime at {0}",
+                      "20001": "Downloading a runtime", "20002": "No internet functions", "20003": "Download failed",
+                      "20004": "Pick java.exe", "20005": "Locate or download a %S-bit runtime.",
+                      "20006": "Locate a %S-bit runtime.", "20007": "Preparing",
+                      "20008": "%.1f of %.1f MB (%.0f%%) at %.0f KB/s", "20009": "Connecting",
+                      "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": "Runtime Setup",
+                      "20019": "at least", "20020": "at most"},
+             "files": )" + installerFiles() + "}");
+}
+
+std::vector<std::string> RuntimeOfferTest::directoriesInTmp() const {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(qpktest::widen(tmp() + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::string name = qpktest::narrow(fd.cFileName);
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") found.push_back(name);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return found;
+}
+
+}  // namespace qpke2e

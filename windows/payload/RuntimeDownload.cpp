@@ -1,0 +1,192 @@
+#include "payload/RuntimeDownload.h"
+
+#include <wininet.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "common/Owned.h"
+#include "common/ProcLookup.h"
+#include "launcher/ErrorReporting.h"
+#include "launcher/Log.h"
+#include "payload/Config.h"
+#include "payload/RuntimeTexts.h"
+#include "launcher/resource.h"
+
+namespace qpk {
+
+namespace {
+
+constexpr DWORD kOpenFlags = INTERNET_FLAG_PASSIVE | INTERNET_FLAG_NO_CACHE_WRITE;
+constexpr int kQueryTries = 20;
+constexpr int kAttempts = 3;
+constexpr DWORD kReadSize = 16384;
+constexpr DWORD kUpdateMillis = 500;
+
+// Resolved once; the library stays loaded for the life of the process.
+struct Wininet {
+    decltype(&InternetOpenUrlW) openUrl = nullptr;
+    decltype(&InternetOpenW) open = nullptr;
+    decltype(&HttpQueryInfoW) queryInfo = nullptr;
+    decltype(&InternetAttemptConnect) attemptConnect = nullptr;
+    decltype(&InternetCloseHandle) closeHandle = nullptr;
+    decltype(&InternetReadFile) readFile = nullptr;
+};
+Wininet wininet;
+
+struct InternetTraits {
+    using Handle = HINTERNET;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { wininet.closeHandle(h); }
+};
+using UniqueInternet = Owned<InternetTraits>;
+
+HINTERNET openAddress(HINTERNET session, const std::wstring& address) {
+    return wininet.openUrl(session, address.c_str(), nullptr, 0, kOpenFlags, 0);
+}
+
+void showProgress(HWND dialog, DWORD received, DWORD length, DWORD elapsedMs) {
+    std::wstring status;
+    if (downloadStatus(getWide(20008), received, length, elapsedMs, status))
+        SetDlgItemTextW(dialog, IDC_STATUS_LINE, status.c_str());
+    SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, WPARAM(downloadPercent(received, length)), 0);
+}
+
+// Gives up on the destination: an incomplete archive must not be taken for a runtime.
+void discard(UniqueFile& file, const std::string& destination) {
+    file.reset();
+    DeleteFileA(destination.c_str());
+}
+
+bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::string& destination) {
+    logLine(L"file size: %d, handle %p", int(length), request);
+    UniqueFile file(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        logError(L"opening the destination file %S failed with error code %d", destination.c_str(),
+                 int(GetLastError()));
+        return false;
+    }
+    char buffer[kReadSize];
+    DWORD start = GetTickCount();
+    DWORD lastUpdate = start;
+    DWORD received = 0;
+    while (received < length) {
+        DWORD got = 0;
+        if (!wininet.readFile(request, buffer, std::min(kReadSize, length - received), &got)) {
+            DWORD error = GetLastError();
+            discard(file, destination);
+            logError(L"InternetReadFile failed with error code %d", int(error));
+            return false;
+        }
+        if (got == 0) {
+            // The server closed the connection before the announced length.
+            discard(file, destination);
+            logError(L"the download ended after %u of %u bytes", unsigned(received), unsigned(length));
+            return false;
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.get(), buffer, got, &written, nullptr) || written != got) {
+            DWORD error = GetLastError();
+            discard(file, destination);
+            logError(L"writing the destination file %S failed with error code %d", destination.c_str(), int(error));
+            return false;
+        }
+        bool first = received == 0;
+        received += got;
+        DWORD now = GetTickCount();
+        // The last block updates too, so that the bar ends full.
+        if (dialog && (first || received == length || now - lastUpdate > kUpdateMillis)) {
+            showProgress(dialog, received, length, now - start);
+            lastUpdate = now;
+        }
+    }
+    file.reset();
+    logLine(L"download successful");
+    return true;
+}
+
+}  // namespace
+
+bool loadWininet() {
+    if (wininet.readFile) return true;
+    HMODULE library = LoadLibraryA("wininet.dll");
+    if (library == nullptr) {
+        logError(L"Could not load wininet.dll");
+        return false;
+    }
+    Wininet found;
+    found.openUrl = lookupFunction<decltype(found.openUrl)>(library, "InternetOpenUrlW");
+    found.open = lookupFunction<decltype(found.open)>(library, "InternetOpenW");
+    found.queryInfo = lookupFunction<decltype(found.queryInfo)>(library, "HttpQueryInfoW");
+    found.attemptConnect = lookupFunction<decltype(found.attemptConnect)>(library, "InternetAttemptConnect");
+    found.closeHandle = lookupFunction<decltype(found.closeHandle)>(library, "InternetCloseHandle");
+    found.readFile = lookupFunction<decltype(found.readFile)>(library, "InternetReadFile");
+    if (!found.openUrl || !found.open || !found.queryInfo || !found.attemptConnect || !found.closeHandle ||
+        !found.readFile) {
+        logError(L"Could not load wininet functions");
+        return false;
+    }
+    wininet = found;
+    return true;
+}
+
+bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination) {
+    if (dialog) SetDlgItemTextW(dialog, IDC_STATUS_LINE, getWide(20009).c_str());
+    DWORD connect = wininet.attemptConnect(0);
+    if (connect != 0) logError(L"InternetAttemptConnect returned %d", int(connect));
+    UniqueInternet session(wininet.open(L"quillpack download agent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) {
+        logError(L"InternetOpen failed with error code %d", int(GetLastError()));
+        return false;
+    }
+    UniqueInternet request(openAddress(session.get(), address));
+    if (!request) {
+        logError(L"InternetOpenUrl failed with error code %d", int(GetLastError()));
+        return false;
+    }
+    DWORD length = 0;
+    for (int n = 1;; ++n) {
+        DWORD size = sizeof length;
+        if (wininet.queryInfo(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                              nullptr))
+            break;
+        logError(L"HttpQueryInfo (try %d) failed with error code %d", n, int(GetLastError()));
+        Sleep(300);
+        request.reset();
+        request.reset(openAddress(session.get(), address));
+        if (!request) {
+            logError(L"InternetOpenUrl 2 failed with error code %d", int(GetLastError()));
+            return false;
+        }
+        if (n >= kQueryTries) {
+            logError(L"Giving up");
+            return false;
+        }
+    }
+    // An error page is no runtime archive: the attempt fails instead of untarring it.
+    DWORD status = 0, size = sizeof status;
+    if (wininet.queryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+        status >= 400) {
+        logError(L"the server answered with status %d", int(status));
+        return false;
+    }
+    return copyUrlToFile(dialog, request.get(), length, destination);
+}
+
+void downloadRuntime(HWND dialog, const std::wstring& address) {
+    if (dialog) {
+        SetDlgItemTextW(dialog, IDC_MESSAGE, getWide(20001).c_str());
+        SetDlgItemTextW(dialog, IDCANCEL, getWide(20012).c_str());
+        ShowWindow(GetDlgItem(dialog, IDC_STATUS_LINE), SW_SHOW);
+    }
+    if (!loadWininet()) fatalMessage(20002);
+    for (int attempt = 1; !downloadFile(dialog, address, "jre.tar.gz"); ++attempt) {
+        Sleep(1000);
+        logError(L"Retry JRE download");
+        if (attempt == kAttempts) fatalMessage(20003);
+    }
+    if (dialog) ShowWindow(GetDlgItem(dialog, IDC_STATUS_LINE), SW_HIDE);
+}
+
+}  // namespace qpk

@@ -1,0 +1,22 @@
+// Downloading a Java runtime archive over the system's internet functions (wininet, loaded
+// at run time). wininet.h clashes with winhttp.h, so its users stay in RuntimeDownload.cpp.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace qpk {
+
+// Loads wininet.dll and resolves the six functions the download uses; logs what is missing.
+bool loadWininet();
+
+// Fetches `address` into "jre.tar.gz" in the current directory, with up to three attempts;
+// shows its progress in the progress dialog when there is one. Ends the process with
+// message 20002 or 20003 when it cannot; returns only on success.
+void downloadRuntime(HWND dialog, const std::wstring& address);
+
+// One attempt: opens the address, asks for the content length (up to 20 times) and copies
+// the answer to `destination`. A partial file is deleted.
+bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination);
+
+}  // namespace qpk
