@@ -1,5 +1,6 @@
 // Writing a setup: the launcher's PE image, then the configuration block and the payload
 // records, streamed in chunks with the CRC computed on the way and patched in at the end.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "LauncherImage.h"
 #include "Manifest.h"
 #include "Packer.h"
+#include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
 namespace qpkpack {
@@ -122,10 +124,13 @@ public:
     // `origin` starts the messages about manifest fields: the manifest's path, or nothing.
     Builder(const std::string& launcherPath, const std::string& outPath, const std::string& origin,
             std::string& error)
-        : launcherPath_(launcherPath), origin_(origin), error_(error), out_(outPath), buf_(kChunkSize) {}
+        : launcherPath_(launcherPath), origin_(origin), error_(error), runtimeScratch_{outPath + ".jre.partial"},
+          out_(outPath), buf_(kChunkSize) {}
 
-    bool run(const Manifest& m) {
+    bool run(Manifest m) {
         uint64_t payloadStart = 0;
+        fs::path runtime;
+        if (m.hasRuntime && !prepareRuntime(m, runtime)) return false;
         if (!out_.open()) return writeFailed();
         if (!copyImage(payloadStart)) return false;
 
@@ -140,12 +145,25 @@ public:
             std::string field = origin_ + "files[" + std::to_string(i) + "].source";
             if (!copySource(m.files[i].path, m.files[i].source, field, true)) return false;
         }
+        if (m.hasRuntime && !copySource(runtime, m.runtimeSource, origin_ + "runtime", true)) return false;
         if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, origin_ + "trailer", false)) return false;
 
         return out_.finish(payloadStart) || writeFailed();
     }
 
 private:
+    // The archive is ready (written to a scratch file from a directory) before the block,
+    // which holds its uncompressed size as entry 151 unless the manifest sets that.
+    bool prepareRuntime(Manifest& m, fs::path& archive) {
+        uint64_t tarSize = 0;
+        std::string why;
+        if (!prepareRuntimeArchive(m.runtimePath, runtimeScratch_.path, archive, tarSize, why))
+            return fail("runtime: " + why);
+        bool set = std::any_of(m.narrow.begin(), m.narrow.end(), [](const auto& e) { return e.first == 151; });
+        if (!set) m.narrow.emplace_back(151, std::to_string(tarSize));
+        return true;
+    }
+
     bool fail(const std::string& message) {
         error_ = message;
         return false;
@@ -196,9 +214,19 @@ private:
         return copy(in, in.size(), record, true, field, source);
     }
 
+    // Removed whatever happens to the build.
+    struct Scratch {
+        fs::path path;
+        ~Scratch() {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    };
+
     std::string launcherPath_;
     std::string origin_;
     std::string& error_;
+    Scratch runtimeScratch_;
     Output out_;
     std::vector<char> buf_;
 };

@@ -9,6 +9,7 @@
 
 #include "CodePage.h"
 #include "NamedSettings.h"
+#include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
 namespace qpkpack {
@@ -60,7 +61,7 @@ public:
     bool run(const Json& root) {
         if (!root.is_object()) return fail("manifest", "expected an object, found " + type(root));
         if (!knownKeys(root, "", {"integrity", "codepage", "narrow", "wide", "languages", "files",
-                                  "trailer", "settings", "messages", "defaultMessages"}))
+                                  "runtime", "trailer", "settings", "messages", "defaultMessages"}))
             return false;
         // The code page comes first: every 8-bit text depends on it.
         if (const Json* v = find(root, "codepage")) {
@@ -79,6 +80,15 @@ public:
         if (const Json* v = find(root, "wide"); v && !wideTexts(*v, "wide", m_.wide)) return false;
         if (const Json* v = find(root, "languages"); v && !languages(*v)) return false;
         if (const Json* v = find(root, "files"); v && !files(*v)) return false;
+        if (const Json* v = find(root, "runtime")) {
+            if (!path(*v, "runtime", m_.runtimePath)) return false;
+            m_.hasRuntime = true;
+            m_.runtimeSource = v->get_ref<const std::string&>();
+            for (const PayloadFile& f : m_.files)
+                if (f.name == kRuntimeArchiveName)
+                    return fail("runtime", std::string("the files already hold \"") + kRuntimeArchiveName + "\"");
+            encodedNames_.push_back(kRuntimeArchiveName);
+        }
         if (const Json* v = find(root, "trailer")) {
             if (!path(*v, "trailer", m_.trailerPath)) return false;
             m_.hasTrailer = true;
@@ -219,7 +229,8 @@ private:
         auto has = [&](int32_t id) {
             return std::any_of(m_.narrow.begin(), m_.narrow.end(), [&](const auto& e) { return e.first == id; });
         };
-        if (!has(qpk::kIdFileCount)) m_.narrow.emplace_back(qpk::kIdFileCount, std::to_string(m_.files.size()));
+        if (!has(qpk::kIdFileCount))
+            m_.narrow.emplace_back(qpk::kIdFileCount, std::to_string(m_.files.size() + (m_.hasRuntime ? 1 : 0)));
         if (!has(qpk::kIdFileNames)) {
             std::string joined;
             for (size_t i = 0; i < encodedNames_.size(); ++i) joined += (i ? ";" : "") + encodedNames_[i];

@@ -27,6 +27,10 @@ struct Manifest {
     std::vector<qpk::LanguageSection> languages;
     std::vector<std::string> warnings;  // things the setup lacks that do not stop the build
     std::vector<PayloadFile> files;
+    // The Java runtime carried as "jre.tar.gz": a directory or a ready .tar.gz.
+    bool hasRuntime = false;
+    std::string runtimeSource;
+    std::filesystem::path runtimePath;
     bool hasTrailer = false;
     std::string trailerSource;
     std::filesystem::path trailerPath;

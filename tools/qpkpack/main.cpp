@@ -41,6 +41,7 @@ const char kBuildHelp[] =
     "  languages        list of {\"code\", \"messages\", \"wide\"}: texts for user-interface\n"
     "                   languages that start with the code (\"de\" also serves \"de_CH\")\n"
     "  files            list of {\"name\", \"source\"}: the payload files\n"
+    "  runtime          Java runtime to carry: its home directory or a .tar.gz of it\n"
     "  trailer          file appended after the payload files\n"
     "  codepage         code page of the 8-bit texts: 1252 (default), 437, 850 or 65001\n"
     "  integrity        check the payload's CRC at start-up (default true)\n"

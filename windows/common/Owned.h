@@ -80,10 +80,20 @@ struct LibraryTraits {
     static void close(Handle h) { FreeLibrary(h); }
 };
 
+// COM interfaces: Release instead of close.
+template <class Interface>
+struct ComTraits {
+    using Handle = Interface*;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle p) { p->Release(); }
+};
+
 using UniqueFile = Owned<FileTraits>;      // CreateFile results
 using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
 using UniqueFind = Owned<FindTraits>;
 using UniqueKey = Owned<RegKeyTraits>;
 using UniqueLibrary = Owned<LibraryTraits>;
+template <class Interface>
+using UniqueCom = Owned<ComTraits<Interface>>;
 
 }  // namespace qpk

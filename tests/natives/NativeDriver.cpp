@@ -1,0 +1,67 @@
+#include "NativeDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "BuildPaths.h"
+
+namespace qpknatives {
+
+DriverRun runDriver(const std::string& driverClass, const std::vector<std::string>& args, unsigned timeoutMs) {
+  qpktest::RunOptions o;
+  o.program = qpktest::toWindowsPath(std::string(QPK_JDK11_HOME) + "/bin/java.exe");
+  // The drivers jar comes second: its classes only add to the stand-ins' package.
+  o.args = {"-cp",
+            qpktest::toWindowsPath(QPK_RUNTIME_JAR) + ";" + qpktest::toWindowsPath(QPK_NATIVE_DRIVERS_JAR),
+            "com.quillpack.runtime.installer.platform.win32." + driverClass,
+            qpktest::toWindowsPath(QPK_NATIVES_DLL)};
+  o.args.insert(o.args.end(), args.begin(), args.end());
+  o.unsetEnv = {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"};
+  o.timeoutMs = timeoutMs;
+  DriverRun run;
+  run.result = qpktest::runProgram(o);
+  std::istringstream in(run.result.stdoutText);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    run.lines.push_back(line);
+  }
+  return run;
+}
+
+void expectAllPassed(const std::string& output, int minimumCases) {
+  int passed = 0;
+  bool done = false;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("PASS ", 0) == 0) ++passed;
+    if (line.rfind("FAIL ", 0) == 0) ADD_FAILURE() << line;
+    if (line.rfind("DONE ", 0) == 0) done = true;
+  }
+  EXPECT_TRUE(done) << "no DONE line in:\n" << output;
+  EXPECT_GE(passed, minimumCases) << "output:\n" << output;
+}
+
+void expectAllPassed(const DriverRun& run, int minimumCases) {
+  ASSERT_TRUE(run.result.started) << run.result.error;
+  EXPECT_FALSE(run.result.timedOut) << "driver did not finish";
+  expectAllPassed(run.result.stdoutText, minimumCases);
+  EXPECT_EQ(run.result.exitCode, 0u) << run.result.stderrText;
+}
+
+std::vector<std::string> infoValues(const DriverRun& run, const std::string& key) {
+  std::vector<std::string> values;
+  for (const std::string& line : run.lines)
+    if (line.rfind(key + " ", 0) == 0) values.push_back(line.substr(key.size() + 1));
+  return values;
+}
+
+qpktest::RunResult runReg(const std::vector<std::string>& args) {
+  qpktest::RunOptions o;
+  o.program = "C:\\windows\\system32\\reg.exe";
+  o.args = args;
+  o.timeoutMs = 30000;
+  return qpktest::runProgram(o);
+}
+
+}  // namespace qpknatives

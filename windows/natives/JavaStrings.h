@@ -1,0 +1,36 @@
+// Conversions between Java strings and UTF-16 for the natives. None of them leaves a Java
+// exception pending: whatever a failed creation raised is cleared, and the result says so.
+#pragma once
+#include <jni.h>
+
+#include <string>
+#include <vector>
+
+namespace qpk {
+
+// A fresh NUL-terminated UTF-16 copy of a Java string, freed when it goes out of scope.
+class WideCopy {
+public:
+    WideCopy() = default;
+    explicit WideCopy(std::wstring text) : text_(std::move(text)), present_(true) {}
+
+    // nullptr for a null Java string, which Windows reads as "none".
+    const wchar_t* get() const { return present_ ? text_.c_str() : nullptr; }
+    bool isNull() const { return !present_; }
+    const std::wstring& text() const { return text_; }
+
+private:
+    std::wstring text_;
+    bool present_ = false;
+};
+
+WideCopy toWideCopy(JNIEnv* env, jstring text);
+
+// A new Java string, or null on failure.
+jstring toJavaString(JNIEnv* env, const std::wstring& text);
+jstring toJavaString(JNIEnv* env, const wchar_t* text, size_t length);
+
+// A new String[] holding the texts in order, or null if the array or any element cannot be made.
+jobjectArray toJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& texts);
+
+}  // namespace qpk
