@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, ManifestErrorTest, ::testing::Values(
     BadManifest{R"({"files": [{"name": "中", "source": "a.bin"}]})", "files[0].name: character U+4E2D"},
     BadManifest{R"({"trailer": ""})", "trailer: is empty"},
     BadManifest{R"({"settings": []})", "settings: expected an object, found array"},
+    BadManifest{R"({"defaultMessages": 0})", "defaultMessages: expected a boolean, found number"},
     BadManifest{R"({"settings": {"mainClas": "a"}})", "settings.mainClas: unknown setting"},
     BadManifest{R"({"messages": {"caption": "a"}})", "messages.caption: unknown message"},
     BadManifest{R"({"settings": {"mainClass": "a"}, "narrow": {"122": "b"}})",

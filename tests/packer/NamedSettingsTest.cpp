@@ -103,6 +103,9 @@ TEST_F(NamedSettingsTest, EveryMessageGetsItsDefaultUnlessTheManifestSetsIt) {
     EXPECT_EQ(u"Einen Moment", wide(block_.wide, 20007));
     EXPECT_EQ(u"Cancel", wide(block_.wide, 20012));
     EXPECT_EQ(u"Abbrechen", wide(block_.sections[0].entries, 20012));
+
+    ASSERT_EQ(qpkpack::kOk, packAndParse(R"({"defaultMessages": false, "messages": {"cancelButton": "Stop"}})"));
+    EXPECT_EQ((std::vector<std::pair<int32_t, std::u16string>>{{20012, u"Stop"}}), block_.wide);
 }
 
 TEST_F(NamedSettingsTest, MissingNeededSettingsAreWarnedAboutWithoutFailing) {

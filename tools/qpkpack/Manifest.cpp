@@ -61,7 +61,7 @@ public:
     bool run(const Json& root) {
         if (!root.is_object()) return fail("manifest", "expected an object, found " + type(root));
         if (!knownKeys(root, "", {"integrity", "codepage", "narrow", "wide", "languages", "files",
-                                  "runtime", "trailer", "settings", "messages"}))
+                                  "runtime", "trailer", "settings", "messages", "defaultMessages"}))
             return false;
         // The code page comes first: every 8-bit text depends on it.
         if (const Json* v = find(root, "codepage")) {

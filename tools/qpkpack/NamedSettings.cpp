@@ -33,9 +33,9 @@ bool searchStep(const std::string& item, std::string& entry) {
     return true;
 }
 
-class Builder {
+class NamedEntries {
 public:
-    Builder(Manifest& m, std::string& error) : m_(m), error_(error) {}
+    NamedEntries(Manifest& m, std::string& error) : m_(m), error_(error) {}
 
     bool settings(const Json& v) {
         if (!v.is_object()) return fail("settings", "expected an object, found " + type(v));
@@ -251,7 +251,11 @@ std::vector<std::string> listItems(const std::string& joined) {
 }  // namespace
 
 bool addNamedEntries(const Json& root, Manifest& m, std::string& error) {
-    Builder b(m, error);
+    NamedEntries b(m, error);
+    if (auto it = root.find("defaultMessages"); it != root.end() && !it->is_boolean()) {
+        error = "defaultMessages: expected a boolean, found " + std::string(it->type_name());
+        return false;
+    }
     if (auto it = root.find("settings"); it != root.end() && !b.settings(*it)) return false;
     if (auto it = root.find("messages"); it != root.end() && !b.messages(*it, "messages", m.wide, ""))
         return false;
@@ -264,7 +268,7 @@ bool addNamedEntries(const Json& root, Manifest& m, std::string& error) {
                 return false;
         }
     }
-    b.defaultMessages();
+    if (auto it = root.find("defaultMessages"); it == root.end() || it->get<bool>()) b.defaultMessages();
     b.warnAboutMissing();
     return true;
 }

@@ -13,7 +13,8 @@ namespace qpkpack {
 
 // Adds to `m` (which already holds the manifest's other members) the entries of the
 // manifest's "settings" and "messages" and of each language section's "messages", then the
-// default text of every message the manifest leaves unset, and a warning for each needed
+// default text of every message the manifest leaves unset (unless "defaultMessages" is
+// false), and a warning for each needed
 // setting that is missing. An entry set both by name and by id is an error, as are unknown
 // names and values of the wrong kind; `error` names the field.
 bool addNamedEntries(const nlohmann::ordered_json& root, Manifest& m, std::string& error);

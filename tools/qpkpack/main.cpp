@@ -35,16 +35,18 @@ const char kBuildHelp[] =
     "  --out SETUP.exe   the setup to write\n"
     "\n"
     "manifest keys:\n"
-    "  settings    object of the named settings below\n"
-    "  messages    object of the named messages below; an unset message gets its default\n"
-    "  languages   list of {\"code\", \"messages\", \"wide\"}: texts for user-interface\n"
-    "              languages that start with the code (\"de\" also serves \"de_CH\")\n"
-    "  files       list of {\"name\", \"source\"}: the payload files\n"
-    "  trailer     file appended after the payload files\n"
-    "  codepage    code page of the 8-bit texts: 1252 (default), 437, 850 or 65001\n"
-    "  integrity   check the payload's CRC at start-up (default true)\n"
-    "  narrow      object from decimal id to 8-bit text: entries by number\n"
-    "  wide        object from decimal id to wide text: entries by number\n";
+    "  settings         object of the named settings below\n"
+    "  messages         object of the named messages below; an unset message gets its default\n"
+    "  defaultMessages  false: leave unset messages empty (default true)\n"
+    "  languages        list of {\"code\", \"messages\", \"wide\"}: texts for user-interface\n"
+    "                   languages that start with the code (\"de\" also serves \"de_CH\")\n"
+    "  files            list of {\"name\", \"source\"}: the payload files\n"
+    "  runtime          Java runtime to carry: its home directory or a .tar.gz of it\n"
+    "  trailer          file appended after the payload files\n"
+    "  codepage         code page of the 8-bit texts: 1252 (default), 437, 850 or 65001\n"
+    "  integrity        check the payload's CRC at start-up (default true)\n"
+    "  narrow           object from decimal id to 8-bit text: entries by number\n"
+    "  wide             object from decimal id to wide text: entries by number\n";
 
 void printBuildHelp() {
     std::fputs(kBuildHelp, stdout);
