@@ -47,10 +47,9 @@ std::string shortPathOf(const std::string& path) {
 bool readOutput(const std::string& path, std::string& output) {
     FILE* file = fopen(path.c_str(), "r");
     if (file == nullptr) return false;
-    char buffer[kVersionOutputCapacity];
-    size_t n = fread(buffer, 1, sizeof buffer, file);
+    output.resize(kVersionOutputCapacity);
+    output.resize(fread(&output[0], 1, output.size(), file));
     fclose(file);
-    output.assign(buffer, n);
     return true;
 }
 
