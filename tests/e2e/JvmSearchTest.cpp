@@ -216,3 +216,103 @@ TEST_F(JvmVendorRegistry, SubkeysInDescendingStringOrderAndCurrentVersionFirst) 
     EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0") << onlyLog();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, jdkKey.c_str());
 }
+
+// Java distributions' keys and install folders (letter V). Both are machine-wide: the keys
+// and the folders a case makes are removed however it ends.
+class JvmDistributions : public JvmSearch {
+protected:
+    void TearDown() override {
+        for (const char* key : {"SOFTWARE\\Eclipse Adoptium", "SOFTWARE\\Azul Systems", "SOFTWARE\\Microsoft\\JDK"})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+        for (const std::string& folder : made_) qpktest::removeTree(folder);
+        JvmSearch::TearDown();
+    }
+    // <Program Files>\<relative>, made; the first directory made is removed afterwards.
+    std::string programFiles(const std::string& relative) {
+        const char* root = getenv("ProgramW6432");
+        std::string path = root ? root : "C:\\Program Files";
+        size_t start = 0;
+        while (start <= relative.size()) {
+            size_t end = std::min(relative.find('\\', start), relative.size());
+            path += "\\" + relative.substr(start, end - start);
+            if (!fileExists(path)) {
+                if (made_.empty() || path.rfind(made_.back() + "\\", 0) != 0) made_.push_back(path);
+                makeDirectory(path);
+            }
+            start = end + 1;
+        }
+        return path;
+    }
+    std::vector<std::string> made_;
+};
+
+TEST_F(JvmDistributions, KeysOfRealRuntimesNewestInRangeFirstAndUntrustedOnesSkipped) {
+    std::string jdk11 = qpktest::toWindowsPath(QPK_JDK11_HOME), jdk21 = qpktest::toWindowsPath(QPK_JDK21_HOME);
+    if (!fileExists(jdk11 + "\\bin\\java.exe") || !fileExists(jdk21 + "\\bin\\java.exe"))
+        GTEST_SKIP() << "no real runtimes in the cache";
+    const std::string adoptium = "SOFTWARE\\Eclipse Adoptium\\JDK\\", zulu = "SOFTWARE\\Azul Systems\\Zulu\\";
+    setString(HKEY_LOCAL_MACHINE, adoptium + "21.0.8.2\\hotspot\\MSI", "Path", jdk21 + "\\");
+    setString(HKEY_LOCAL_MACHINE, zulu + "zulu-11", "InstallationPath", jdk11);
+    setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\JDK\\25.0.1\\hotspot\\MSI", "Path", dir() + "\\gone");
+    setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Eclipse Adoptium\\JRE\\latest\\hotspot\\MSI", "Path", jdk21);
+    setString(HKEY_LOCAL_MACHINE, zulu + "zulu-31", "InstallationPath", "C:\\" + std::string(2000, 'a'));
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (zulu + "zulu-30").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &k, nullptr),
+              ERROR_SUCCESS);
+    DWORD number = 30;
+    RegSetValueExA(k, "InstallationPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(k);
+
+    packProbe(R"(, "128": "V")");
+    auto r = search();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "21.0.8") << onlyLog();
+    EXPECT_EQ(outputValue(r.stdoutText, "jvmHome"), lowerAscii(jdk21) + "\\bin\\..");
+    std::string log = onlyLog();
+    for (const std::string& skipped : std::vector<std::string>{
+             "] Skipping " + zulu + "zulu-30: value InstallationPath has type 4",
+          "] Skipping " + zulu + "zulu-31: value InstallationPath is 2004 bytes long",
+          "] Skipping SOFTWARE\\Eclipse Adoptium\\JRE\\latest: the name is no version",
+          "] Skipping SOFTWARE\\Microsoft\\JDK\\25.0.1\\hotspot\\MSI: no bin\\java.exe in " + dir() + "\\gone"})
+        EXPECT_TRUE(contains(log, skipped)) << skipped << "\n" << log;
+
+    packProbe(R"(, "128": "V", "127": "17")");
+    clearLogs();
+    r = search();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "11.0.13") << onlyLog();
+    expectOrder({"] Trying distribution runtime " + jdk21, "not accepted (version 21.0.8)",
+                 "] Trying distribution runtime " + jdk11, "] Using distribution runtime "});
+
+    packProbe(R"(, "128": "Y")");
+    clearLogs();
+    r = search();
+    EXPECT_EQ(outputValue(r.stdoutText, "loaded"), "0");
+    EXPECT_FALSE(contains(onlyLog(), "istribution")) << onlyLog();
+}
+
+TEST_F(JvmDistributions, InstallFoldersAndTheJdkRequirement) {
+    RuntimeLayout jdk, jre;
+    jdk.version = "17.0.1";
+    jre.version = "18.0.2";
+    std::string jdkHome = programFiles("Eclipse Adoptium\\jdk-17.0.1.12-hotspot");
+    makeRuntime(jdkHome, jdk);
+    writeFile(jdkHome + "\\bin\\javac.exe", "");
+    std::string jreHome = programFiles("AdoptOpenJDK\\jre-18.0.2");
+    makeRuntime(jreHome, jre);
+    programFiles("Zulu\\zulu-19");
+    std::string odd = programFiles("Java\\jre-odd");
+    makeRuntime(odd);
+
+    packProbe(R"(, "128": "V")");
+    auto r = search();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "18.0.2") << onlyLog();
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] Skipping " + odd + ": the name is no version")) << log;
+    EXPECT_TRUE(contains(log, "zulu-19: no bin\\java.exe in ")) << log;
+
+    packProbe(R"(, "128": "V", "131": "1")");
+    clearLogs();
+    r = search();
+    EXPECT_EQ(outputValue(r.stdoutText, "runtimeVersion"), "17.0.1") << onlyLog();
+    expectOrder({"] Skipping " + jreHome + ": a JDK is required", "] Using distribution runtime "});
+}

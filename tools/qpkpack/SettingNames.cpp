@@ -29,7 +29,8 @@ const std::vector<SettingName> kSettings = {
     {126, "minJavaVersion", K::Text, "minimum Java version (empty: no lower bound)", nullptr},
     {127, "maxJavaVersion", K::Text, "maximum Java version (empty: no upper bound)", nullptr},
     {128, "searchSequence", K::SearchSequence,
-     "runtime search steps: A, B, R a runtime home; E an environment variable; S the search path; Y the registry",
+     "runtime search steps: A, B, R a runtime home; E an environment variable; S the search path; Y the registry; "
+     "V the registry keys and install folders of Java distributions",
      nullptr},
     {130, "allowPreReleaseJava", K::Flag, "accept pre-release runtimes (beta, ea, rc)", nullptr},
     {131, "requireJdk", K::Flag, "accept only runtimes with lib\\tools.jar", nullptr},

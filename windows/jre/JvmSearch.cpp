@@ -7,6 +7,7 @@
 #include "common/FileAttributes.h"
 #include "common/Owned.h"
 #include "common/TextConvert.h"
+#include "jre/DistributionRuntimes.h"
 #include "jre/JavaExeCheck.h"
 #include "jre/JvmLoader.h"
 #include "jre/PackedJars.h"
@@ -225,6 +226,27 @@ bool checkVendorRegistry(std::string& javaExe, std::string& version, const Versi
            checkVersionSubkeys("SOFTWARE\\JavaSoft\\Java Development Kit", javaExe, version, min, max);
 }
 
+bool checkDistributionRuntime(const DistributionRuntime& candidate, std::string& javaExe, std::string& version,
+                              const VersionList& min, const VersionList& max) {
+    logLine(L"Trying distribution runtime %S", candidate.home.c_str());
+    if (getInt(131) != 0) {
+        // Today's JDKs have no lib\tools.jar; their compiler marks them.
+        bool jdk = !candidate.runtimeOnly && (fileOrDirectoryExists(candidate.home + "\\bin\\javac.exe") ||
+                                              fileOrDirectoryExists(candidate.home + "\\lib\\tools.jar"));
+        if (!jdk) {
+            logLine(L"Skipping %S: a JDK is required", candidate.home.c_str());
+            return false;
+        }
+    }
+    javaExe = candidate.home + "\\bin\\java.exe";
+    if (!checkJavaExe(javaExe, version, min, max, false, true)) {
+        logLine(L"Distribution runtime %S not accepted (version %S)", javaExe.c_str(), version.c_str());
+        return false;
+    }
+    logLine(L"Using distribution runtime %S (version %S)", javaExe.c_str(), version.c_str());
+    return true;
+}
+
 bool findRegistryJre(std::string& javaExe, std::string& version, const VersionList& min, const VersionList& max) {
     std::string vendorExe, vendorVersion, locatedExe, locatedVersion;
     bool vendor = false;
@@ -290,6 +312,13 @@ HMODULE searchJvm(std::string& javaExe, std::string& version, int& sourceKind, s
                 break;
             case 'S':
                 if (checkPathJava(javaExe, version, min, max)) h = accept(kSourcePath, &argument);
+                break;
+            case 'V':
+                // The first candidate whose library loads ends the search.
+                for (const DistributionRuntime& candidate : collectDistributionRuntimes())
+                    if (checkDistributionRuntime(candidate, javaExe, version, min, max) &&
+                        (h = accept(kSourceRegistry, nullptr)) != nullptr)
+                        break;
                 break;
             case 'Y':
                 if (findRegistryJre(javaExe, version, min, max)) h = accept(kSourceRegistry, nullptr);

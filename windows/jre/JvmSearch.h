@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "jre/DistributionNames.h"
 #include "jre/Version.h"
 
 namespace qpk {
@@ -43,6 +44,10 @@ bool checkEnvironmentHome(std::string& javaExe, std::string& version, const char
 bool checkPathJava(std::string& javaExe, std::string& version, const VersionList& min, const VersionList& max);
 bool checkAppIdInstallations(HKEY hive, std::string& javaExe, std::string& version, const VersionList& min,
                              const VersionList& max);
+// A distribution's runtime through checkJavaExe like a vendor-registry one; with entry 131
+// only a home with bin\javac.exe or lib\tools.jar that came from no JRE key or folder.
+bool checkDistributionRuntime(const DistributionRuntime& candidate, std::string& javaExe, std::string& version,
+                              const VersionList& min, const VersionList& max);
 bool findRegistryJre(std::string& javaExe, std::string& version, const VersionList& min, const VersionList& max);
 bool checkVendorRegistry(std::string& javaExe, std::string& version, const VersionList& min, const VersionList& max);
 
