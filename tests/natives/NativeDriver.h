@@ -25,7 +25,8 @@ qpktest::RunOptions driverOptions(const std::string& driverClass, const std::vec
 DriverRun driverLines(qpktest::RunResult result);
 
 // Fails the current test on any FAIL line, a missing DONE line, or fewer than
-// `minimumCases` PASS lines.
+// `minimumCases` PASS lines; for a run also if it did not start, timed out or failed.
+void expectAllPassed(const std::string& output, int minimumCases);
 void expectAllPassed(const DriverRun& run, int minimumCases);
 
 // The texts after "<key> " of the lines that start so, in order (drivers report values for

@@ -1,0 +1,48 @@
+package com.quillpack.runtime.installer.platform.win32;
+
+import java.io.File;
+import java.nio.charset.StandardCharsets;
+
+/** The ShellLink natives from Java: args[1] a scratch directory, args[2] the links' target. */
+final class ShellLinkDriver {
+    private ShellLinkDriver() {}
+
+    public static void main(String[] args) {
+        NativeCases.load(args);
+        File scratch = new File(args[1]);
+        String target = args[2];
+        String full = new File(scratch, "full ü.lnk").getPath();
+        String bare = new File(scratch, "bare.lnk").getPath();
+        String narrow = new File(scratch, "narrow.lnk").getPath();
+
+        NativeCases.check("initialize0", ShellLink.initialize0(), "false");
+        NativeCases.check("createWide0 with every field",
+                ShellLink.createWide0(full, target, scratch.getPath(), target, "--flag \"two words\"", true,
+                        "Description ü", 7) && new File(full).isFile(), "not saved");
+        NativeCases.check("createWide0 with the optional fields null",
+                ShellLink.createWide0(bare, target, null, null, null, false, null, 1) && new File(bare).isFile(),
+                "not saved");
+        NativeCases.check("createWide0 into a missing directory",
+                !ShellLink.createWide0(new File(scratch, "missing\\x.lnk").getPath(), target, null, null, null, false,
+                        null, 1), "true");
+        NativeCases.check("create0, the 8-bit form",
+                ShellLink.create0(narrow, bytes(target, true), bytes(scratch.getPath(), true), null,
+                        bytes("narrow args", false), false, bytes("narrow", true)) && new File(narrow).isFile(),
+                "not saved");
+
+        NativeCases.check("changeNotify0 of the new link", ShellLink.changeNotify0(wide(full, true),
+                wide(scratch.getPath(), true)), "false");
+        NativeCases.check("changeNotify0 of missing paths, without their NUL", ShellLink.changeNotify0(
+                wide("C:\\qpk\\missing.lnk", false), wide("C:\\qpk\\missing", false)), "false");
+        NativeCases.check("uninitialize", ShellLink.uninitialize(), "false");
+        NativeCases.done();
+    }
+
+    private static byte[] bytes(String text, boolean withNul) {
+        return (withNul ? text + "\0" : text).getBytes(StandardCharsets.US_ASCII);
+    }
+
+    private static byte[] wide(String text, boolean withNul) {
+        return (withNul ? text + "\0" : text).getBytes(StandardCharsets.UTF_16LE);
+    }
+}
