@@ -81,14 +81,7 @@ struct LibraryTraits {
     static void close(Handle h) { FreeLibrary(h); }
 };
 
-// Memory that Windows hands out to be freed with LocalFree (security descriptors, ACLs,
-// SIDs, SID strings) or CoTaskMemFree (shell paths and names).
-struct LocalMemoryTraits {
-    using Handle = void*;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { LocalFree(h); }
-};
-
+// Memory that Windows hands out to be freed with CoTaskMemFree (shell paths and names).
 struct CoTaskMemoryTraits {
     using Handle = void*;
     static Handle invalid() { return nullptr; }
@@ -110,15 +103,28 @@ struct ComTraits {
     static void close(Handle p) { p->Release(); }
 };
 
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CloseServiceHandle(h); }
+};
+
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { LocalFree(h); }
+};
+
 using UniqueFile = Owned<FileTraits>;      // CreateFile results
 using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaphores, pipes
 using UniqueFind = Owned<FindTraits>;
 using UniqueKey = Owned<RegKeyTraits>;
 using UniqueLibrary = Owned<LibraryTraits>;
-using UniqueLocalMemory = Owned<LocalMemoryTraits>;
 using UniqueCoTaskMemory = Owned<CoTaskMemoryTraits>;
 using UniqueAllocatedSid = Owned<AllocatedSidTraits>;
 template <class Interface>
 using UniqueCom = Owned<ComTraits<Interface>>;
+using UniqueService = Owned<ServiceHandleTraits>;  // service control manager and services
+using UniqueLocalMemory = Owned<LocalMemoryTraits>;  // LocalAlloc results: converted SIDs, security descriptors, ACLs
 
 }  // namespace qpk

@@ -1,0 +1,60 @@
+// A pipe client that breaks the block format on purpose, for the tests of the pipe natives.
+//   pipepeer PIPE send LENGTH COUNT   writes the prefix LENGTH (signed) and COUNT payload
+//                                     bytes, then stays until the listener closes the pipe
+//   pipepeer PIPE vanish              reads the 4 prefix bytes of a block, then exits
+//   pipepeer PIPE busy                one attempt to open; exits with 0 or the error code
+// Exits 90 when the pipe cannot be opened within 30 seconds (except in busy mode).
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+HANDLE openPipe(const wchar_t* name) {
+  for (int attempt = 0; attempt < 300; ++attempt) {
+    HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    Sleep(100);
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+bool writeAll(HANDLE h, const void* data, DWORD size) {
+  DWORD put = 0;
+  return size == 0 || (WriteFile(h, data, size, &put, nullptr) && put == size);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  std::wstring mode = argv[2];
+  if (mode == L"busy") {
+    HANDLE h = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+    CloseHandle(h);
+    return 0;
+  }
+  HANDLE pipe = openPipe(argv[1]);
+  if (pipe == INVALID_HANDLE_VALUE) return 90;
+  if (mode == L"vanish") {
+    unsigned char prefix[4];
+    DWORD got = 0;
+    ReadFile(pipe, prefix, sizeof prefix, &got, nullptr);
+    return 0;  // the rest of the block is never read
+  }
+  if (mode != L"send" || argc < 5) return 2;
+  long length = std::wcstol(argv[3], nullptr, 10);
+  std::vector<unsigned char> payload(std::wcstoul(argv[4], nullptr, 10), 0x5A);
+  unsigned char prefix[4];
+  for (int i = 0; i < 4; ++i) prefix[i] = static_cast<unsigned char>(static_cast<unsigned long>(length) >> (8 * i));
+  if (!writeAll(pipe, prefix, 4) || !writeAll(pipe, payload.data(), static_cast<DWORD>(payload.size()))) return 91;
+  // The listener closing or disconnecting ends this read with an error.
+  unsigned char byte;
+  DWORD got = 0;
+  while (ReadFile(pipe, &byte, 1, &got, nullptr) && got == 1) {
+  }
+  return 0;
+}

@@ -1,0 +1,240 @@
+package com.quillpack.runtime.installer.platform.win32;
+
+import java.io.BufferedReader;
+import java.io.InputStreamReader;
+import java.nio.charset.StandardCharsets;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
+import java.util.concurrent.TimeUnit;
+import java.util.concurrent.atomic.AtomicBoolean;
+
+/**
+ * The pipe natives between two real processes. Arguments: the natives DLL and pipepeer.exe.
+ * Started as "DLL echo PIPE COUNT" it is the second process: it connects as the client and
+ * echoes COUNT blocks. Started as "DLL readone PIPE" it listens and reads one block (run with
+ * a small heap, for a length the heap cannot hold).
+ */
+public final class Win32CommunicationBackendDriver {
+    private static final long INVALID = -1;
+    private static String peerPath;
+    private static final String PREFIX = "\\\\.\\pipe\\qpk-tests-" + ProcessHandle.current().pid() + "-";
+
+    public static void main(String[] args) throws Exception {
+        System.load(args[0]);
+        if (args[1].equals("echo")) {
+            System.exit(echo(args[2], Integer.parseInt(args[3])));
+        }
+        if (args[1].equals("readone")) {
+            readOne(args[2]);
+            return;
+        }
+        peerPath = args[1];
+        invalidHandles();
+        processes();
+        echoWithSecondJvm(args[0]);
+        forgedBlocks();
+        beyondHeap(args[0]);
+        NativeCases.done();
+    }
+
+    private static void invalidHandles() {
+        long invalid = Win32CommunicationBackend.getInvalidHandle0();
+        Win32CommunicationBackend.closeHandle0(invalid);
+        Win32CommunicationBackend.disconnectNamedPipe0(invalid);
+        NativeCases.check("invalid handle refused by every call", invalid == INVALID
+                && Win32CommunicationBackend.readDataBlock0(invalid) == null
+                && !Win32CommunicationBackend.writeDataBlock0(invalid, new byte[1])
+                && !Win32CommunicationBackend.connectNamedPipe0(invalid), "invalid=" + invalid);
+    }
+
+    private static void processes() throws Exception {
+        long self = ProcessHandle.current().pid();
+        int reported = Win32CommunicationBackend.getCurrentProcessId0();
+        NativeCases.check("own process id and alive", reported == self
+                && Win32CommunicationBackend.isProcessAlive0(reported), reported + " vs " + self);
+        Process ended = new ProcessBuilder("cmd.exe", "/c", "exit 0").start();
+        ended.waitFor(30, TimeUnit.SECONDS);
+        NativeCases.check("ended process not alive",
+                !Win32CommunicationBackend.isProcessAlive0((int) ended.pid()), "pid " + ended.pid());
+    }
+
+    /**
+     * Client side: connect, report, read COUNT blocks, send them all back, close. A write
+     * returns once the peer has read the block, so each side sends only while the other reads.
+     */
+    private static int echo(String pipe, int count) {
+        long handle = Win32CommunicationBackend.connectClient0(pipe);
+        if (handle == 0) return 2;
+        System.out.println("connected");
+        System.out.flush();
+        List<byte[]> blocks = new ArrayList<>();
+        for (int i = 0; i < count; i++) {
+            byte[] block = Win32CommunicationBackend.readDataBlock0(handle);
+            if (block == null) return 3;
+            blocks.add(block);
+        }
+        for (byte[] block : blocks) {
+            if (!Win32CommunicationBackend.writeDataBlock0(handle, block)) return 4;
+        }
+        Win32CommunicationBackend.closeHandle0(handle);
+        return 0;
+    }
+
+    private static void readOne(String pipe) {
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        try {
+            boolean connected = Win32CommunicationBackend.connectNamedPipe0(listener);
+            byte[] got = Win32CommunicationBackend.readDataBlock0(listener);
+            System.out.println(connected + " " + (got == null ? "null" : got.length + " bytes"));
+        } catch (Throwable t) {
+            System.out.println("threw " + t);
+        }
+        Win32CommunicationBackend.closeHandle0(listener);
+    }
+
+    private static Process startJava(String... tail) throws Exception {
+        List<String> command = new ArrayList<>(args(System.getProperty("java.home") + "\\bin\\java.exe"));
+        command.addAll(Arrays.asList(tail));
+        return new ProcessBuilder(command).redirectErrorStream(true).start();
+    }
+
+    private static String describe(byte[] block) {
+        return block == null ? "null" : block.length + " bytes";
+    }
+
+    private static byte[] pattern(int size) {
+        byte[] bytes = new byte[size];
+        for (int i = 0; i < size; i++) bytes[i] = (byte) (i * 31 + 7);
+        return bytes;
+    }
+
+    private static void echoWithSecondJvm(String dll) throws Exception {
+        String pipe = PREFIX + "echo";
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        NativeCases.check("listener created", listener != INVALID, "handle " + listener);
+        NativeCases.check("second listener of the same name refused",
+                Win32CommunicationBackend.createListener0(pipe) == INVALID, "");
+        Process child = startJava("-cp", System.getProperty("java.class.path"),
+                Win32CommunicationBackendDriver.class.getName(), dll, "echo", pipe, "4");
+        try {
+            BufferedReader out = new BufferedReader(new InputStreamReader(child.getInputStream(), StandardCharsets.UTF_8));
+            String first = out.readLine();
+            // The client is already connected when the listener starts waiting (error 535).
+            NativeCases.check("client connected before connectNamedPipe0", "connected".equals(first)
+                    && Win32CommunicationBackend.connectNamedPipe0(listener), "child said " + first);
+            Process busy = new ProcessBuilder(args(peerPath, pipe, "busy")).start();
+            boolean busyEnded = busy.waitFor(30, TimeUnit.SECONDS);
+            NativeCases.check("second client refused while the first is connected",
+                    busyEnded && busy.exitValue() == 231, busyEnded ? "exit " + busy.exitValue() : "no end");
+            NativeCases.check("peer process alive", Win32CommunicationBackend.isProcessAlive0((int) child.pid()), "");
+
+            // One block beyond the 64 KiB buffers, then an empty and two small ones, back to
+            // back in both directions.
+            List<byte[]> blocks = List.of(pattern(100_000), new byte[0], pattern(1), pattern(3));
+            boolean sent = true;
+            for (byte[] block : blocks) sent &= Win32CommunicationBackend.writeDataBlock0(listener, block);
+            List<byte[]> back = new ArrayList<>();
+            for (int i = 0; i < blocks.size(); i++) back.add(Win32CommunicationBackend.readDataBlock0(listener));
+            NativeCases.check("100,000-byte block across the 64 KiB buffers", sent && Arrays.equals(blocks.get(0),
+                    back.get(0)), "sent " + sent + ", got " + describe(back.get(0)));
+            boolean same = sent;
+            for (int i = 1; i < blocks.size(); i++) same &= Arrays.equals(blocks.get(i), back.get(i));
+            NativeCases.check("empty and small blocks back to back", same,
+                    "got " + describe(back.get(1)) + ", " + describe(back.get(2)) + ", " + describe(back.get(3)));
+
+            byte[] afterClose = Win32CommunicationBackend.readDataBlock0(listener);
+            boolean ended = child.waitFor(60, TimeUnit.SECONDS);
+            NativeCases.check("read after the peer closed gives null", afterClose == null
+                    && ended && child.exitValue() == 0, ended ? "child exit " + child.exitValue() : "child runs on");
+            NativeCases.check("ended peer not alive", !Win32CommunicationBackend.isProcessAlive0((int) child.pid()), "");
+        } finally {
+            child.destroyForcibly();
+            Win32CommunicationBackend.disconnectNamedPipe0(listener);
+            Win32CommunicationBackend.closeHandle0(listener);
+        }
+    }
+
+    private static List<String> args(String... parts) {
+        return Arrays.asList(parts);
+    }
+
+    /**
+     * Lets pipepeer write a block prefix and COUNT bytes, then reads (or, with vanish, writes)
+     * one block. The peer is killed after killAfterMs; whether the call only returned because
+     * of that is part of the answer.
+     */
+    private static void forged(String name, String[] peerArgs, long killAfterMs, boolean expectKill, boolean write,
+            byte[] expected) throws Exception {
+        String pipe = PREFIX + name.replace(' ', '-');
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        List<String> command = new ArrayList<>(args(peerPath, pipe));
+        command.addAll(Arrays.asList(peerArgs));
+        Process peer = new ProcessBuilder(command).start();
+        AtomicBoolean killed = new AtomicBoolean();
+        Thread watchdog = new Thread(() -> {
+            try {
+                if (!peer.waitFor(killAfterMs, TimeUnit.MILLISECONDS)) {
+                    killed.set(true);
+                    peer.destroyForcibly();
+                }
+            } catch (InterruptedException e) {
+                // the call returned first
+            }
+        });
+        String outcome;
+        boolean ok;
+        try {
+            boolean connected = Win32CommunicationBackend.connectNamedPipe0(listener);
+            watchdog.start();
+            if (write) {
+                boolean written = Win32CommunicationBackend.writeDataBlock0(listener, pattern(300_000));
+                ok = connected && !written;
+                outcome = "written " + written;
+            } else {
+                byte[] got = Win32CommunicationBackend.readDataBlock0(listener);
+                ok = connected && Arrays.equals(expected, got);
+                outcome = got == null ? "null" : got.length + " bytes";
+            }
+            watchdog.interrupt();
+            watchdog.join();
+            ok &= killed.get() == expectKill;
+            outcome += ", peer killed " + killed.get();
+        } catch (Throwable t) {
+            ok = false;
+            outcome = "threw " + t;
+        } finally {
+            Win32CommunicationBackend.closeHandle0(listener);
+            peer.destroyForcibly();
+            peer.waitFor(30, TimeUnit.SECONDS);
+        }
+        NativeCases.check(name, ok, outcome);
+    }
+
+    /** A length the Java heap cannot hold, read by a second JVM with a 64 MiB heap. */
+    private static void beyondHeap(String dll) throws Exception {
+        String pipe = PREFIX + "heap";
+        Process reader = startJava("-Xmx64m", "-cp", System.getProperty("java.class.path"),
+                Win32CommunicationBackendDriver.class.getName(), dll, "readone", pipe);
+        Process peer = new ProcessBuilder(args(peerPath, pipe, "send", "1500000000", "0")).start();
+        // Its answer is read only after it ended (or was ended), so a reader that waits for the
+        // promised data cannot stop this driver.
+        boolean ended = reader.waitFor(30, TimeUnit.SECONDS);
+        reader.destroyForcibly();
+        peer.destroyForcibly();
+        String said = new BufferedReader(new InputStreamReader(reader.getInputStream(), StandardCharsets.UTF_8)).readLine();
+        NativeCases.check("forged length beyond the heap gives null", ended && "true null".equals(said),
+                "reader said " + said);
+    }
+
+    private static void forgedBlocks() throws Exception {
+        forged("forged well-formed block", new String[] {"send", "3", "3"}, 20_000, false, false,
+                new byte[] {0x5A, 0x5A, 0x5A});
+        forged("forged negative length gives null", new String[] {"send", "-5", "0"}, 20_000, false, false, null);
+        // Beyond the largest array a Java runtime can create.
+        forged("forged length 2147483647 gives null", new String[] {"send", "2147483647", "0"}, 20_000, false, false,
+                null);
+        forged("peer killed mid-block gives null", new String[] {"send", "100000", "1000"}, 1_500, true, false, null);
+        forged("reader gone mid-block fails the write", new String[] {"vanish"}, 20_000, false, true, null);
+    }
+}

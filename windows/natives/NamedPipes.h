@@ -1,0 +1,27 @@
+// The pipe primitives of the conversation with a second installer process: a local,
+// single-instance duplex byte stream, and exact-count reads and writes on it.
+#pragma once
+#include <windows.h>
+
+namespace qpk {
+
+// INVALID_HANDLE_VALUE when the pipe cannot be created (for instance while another
+// instance of the name exists).
+HANDLE createListenerPipe(const wchar_t* name);
+
+// Blocks until a client is connected (also one that came before this call); failing calls
+// are retried every 500 ms for about five minutes.
+bool waitForPipeClient(HANDLE listener);
+
+// The client end, retried for about 100 seconds while the pipe is missing or busy; nullptr
+// when it cannot be opened.
+HANDLE openPipeClient(const wchar_t* name);
+
+// Exactly `size` bytes, or false: a failed call and a call that moves no data both end it.
+bool readExactly(HANDLE handle, void* buffer, DWORD size);
+bool writeExactly(HANDLE handle, const void* buffer, DWORD size);
+
+// True also for a process that exists but may not be opened by this one.
+bool isProcessAlive(DWORD pid);
+
+}  // namespace qpk
