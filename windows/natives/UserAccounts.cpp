@@ -10,6 +10,7 @@
 #include "common/Owned.h"
 #include "common/ProcLookup.h"
 #include "natives/AccountText.h"
+#include "natives/AddUserSteps.h"
 #include "natives/ShellFunctions.h"
 
 namespace qpk {
@@ -190,88 +191,21 @@ std::wstring userProfileDirectory(const wchar_t* sid, const wchar_t* password) {
 }
 
 bool addUser(const NewUser& user, std::wstring& out) {
-    using GroupAdd = NET_API_STATUS(WINAPI*)(const wchar_t*, DWORD, BYTE*, DWORD*);
-    using GroupGetInfo = NET_API_STATUS(WINAPI*)(const wchar_t*, const wchar_t*, DWORD, BYTE**);
-    using BufferFree = NET_API_STATUS(WINAPI*)(void*);
-    using UserAdd = NET_API_STATUS(WINAPI*)(const wchar_t*, DWORD, BYTE*, DWORD*);
-    using UserGetInfo = NET_API_STATUS(WINAPI*)(const wchar_t*, const wchar_t*, DWORD, BYTE**);
-    using AddMembers = NET_API_STATUS(WINAPI*)(const wchar_t*, const wchar_t*, DWORD, BYTE*, DWORD);
-    auto convertSid = lookupFunction<ConvertSidFunction>(advapi32(), "ConvertSidToStringSidW");
+    NetAccountFunctions f;
     HMODULE net = netapi32();
-    auto groupAdd = lookupFunction<GroupAdd>(net, "NetLocalGroupAdd");
-    auto groupGetInfo = lookupFunction<GroupGetInfo>(net, "NetLocalGroupGetInfo");
-    auto bufferFree = lookupFunction<BufferFree>(net, "NetApiBufferFree");
-    auto userAdd = lookupFunction<UserAdd>(net, "NetUserAdd");
-    auto userGetInfo = lookupFunction<UserGetInfo>(net, "NetUserGetInfo");
-    auto addMembers = lookupFunction<AddMembers>(net, "NetLocalGroupAddMembers");
-    if (!convertSid || !groupAdd || !groupGetInfo || !bufferFree || !userAdd || !userGetInfo || !addMembers) return false;
-
-    bool created = false;
-    std::wstring answer;
-    if (user.group != nullptr) {
-        if (user.createGroup) {
-            LOCALGROUP_INFO_1 info{const_cast<wchar_t*>(user.group), const_cast<wchar_t*>(user.groupComment)};
-            NET_API_STATUS status = groupAdd(nullptr, 1, reinterpret_cast<BYTE*>(&info), nullptr);
-            bool exists = status == ERROR_ALIAS_EXISTS || status == NERR_GroupExists;
-            if (status == NERR_Success) {
-                created = true;
-            } else if (!exists || user.failIfGroupExists) {
-                answer = formatWide(L"%d %d", 1, static_cast<int>(status));
-            }
-        } else {
-            BYTE* info = nullptr;
-            NET_API_STATUS status = groupGetInfo(nullptr, user.group, 1, &info);
-            if (status != NERR_Success) {
-                answer = formatWide(L"%d %d", 6, static_cast<int>(status));
-            } else {
-                bufferFree(info);
-            }
-        }
+    f.convertSid = lookupFunction<decltype(f.convertSid)>(advapi32(), "ConvertSidToStringSidW");
+    f.groupAdd = lookupFunction<decltype(f.groupAdd)>(net, "NetLocalGroupAdd");
+    f.groupGetInfo = lookupFunction<decltype(f.groupGetInfo)>(net, "NetLocalGroupGetInfo");
+    f.bufferFree = lookupFunction<decltype(f.bufferFree)>(net, "NetApiBufferFree");
+    f.userAdd = lookupFunction<decltype(f.userAdd)>(net, "NetUserAdd");
+    f.userGetInfo = lookupFunction<decltype(f.userGetInfo)>(net, "NetUserGetInfo");
+    f.addMembers = lookupFunction<decltype(f.addMembers)>(net, "NetLocalGroupAddMembers");
+    f.lookupAccountName = LookupAccountNameW;
+    if (!f.convertSid || !f.groupAdd || !f.groupGetInfo || !f.bufferFree || !f.userAdd || !f.userGetInfo ||
+        !f.addMembers) {
+        return false;
     }
-    BYTE* readBack = nullptr;
-    // Without a name there is no user to add (and Wine's NetUserAdd crashes on it): reported
-    // as the invalid name parameter of step 2.
-    if (answer.empty() && user.name == nullptr) answer = formatWide(L"%d %d %d", 2, ERROR_INVALID_PARAMETER, USER_NAME_PARMNUM);
-    if (answer.empty()) {
-        USER_INFO_1 info{};
-        info.usri1_name = const_cast<wchar_t*>(user.name);
-        // No password is an empty one (Wine's NetUserAdd crashes on a null one).
-        info.usri1_password = const_cast<wchar_t*>(user.password != nullptr ? user.password : L"");
-        info.usri1_priv = USER_PRIV_USER;
-        info.usri1_comment = const_cast<wchar_t*>(user.comment);
-        info.usri1_flags = UF_SCRIPT;
-        DWORD badParameter = 0;
-        NET_API_STATUS status = userAdd(nullptr, 1, reinterpret_cast<BYTE*>(&info), &badParameter);
-        if (status != NERR_Success) {
-            answer = formatWide(L"%d %d %d", 2, static_cast<int>(status), static_cast<int>(badParameter));
-        } else if ((status = userGetInfo(nullptr, user.name, 23, &readBack)) != NERR_Success) {
-            readBack = nullptr;
-            answer = formatWide(L"%d %d", 3, static_cast<int>(status));
-        }
-    }
-    PSID userSid = readBack != nullptr ? reinterpret_cast<USER_INFO_23*>(readBack)->usri23_user_sid : nullptr;
-    if (answer.empty() && user.group != nullptr) {
-        LOCALGROUP_MEMBERS_INFO_0 member{userSid};
-        NET_API_STATUS status = addMembers(nullptr, user.group, 0, reinterpret_cast<BYTE*>(&member), 1);
-        if (status != NERR_Success && status != ERROR_MEMBER_IN_ALIAS) answer = formatWide(L"%d %d", 4, static_cast<int>(status));
-    }
-    if (answer.empty()) {
-        if (!sidToString(convertSid, userSid, answer)) {
-            answer = formatWide(L"%d", 5);
-        } else if (user.group != nullptr) {
-            std::vector<unsigned char> groupSid(kSidBytes);
-            std::vector<wchar_t> domain(kNameChars);
-            DWORD sidBytes = kSidBytes, domainChars = kNameChars;
-            SID_NAME_USE use;
-            std::wstring groupText;
-            if (LookupAccountNameW(nullptr, user.group, groupSid.data(), &sidBytes, domain.data(), &domainChars, &use) &&
-                sidToString(convertSid, groupSid.data(), groupText)) {
-                answer += L" " + groupText + (created ? L" true" : L" false");
-            }
-        }
-    }
-    if (readBack != nullptr) bufferFree(readBack);
-    out = answer;
+    out = addUserSteps(f, user);
     return true;
 }
 
