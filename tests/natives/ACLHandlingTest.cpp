@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "NativeDriver.h"
 #include "ScratchDir.h"
@@ -14,76 +15,61 @@
 
 namespace {
 
-struct Entry {
-    std::wstring sid;
-    DWORD mask;
-    BYTE flags;
-    bool operator==(const Entry& o) const { return sid == o.sid && mask == o.mask && flags == o.flags; }
-};
-
-// The allowed entries of an object's access list as "SID, mask, inheritance flags".
-std::vector<Entry> allowedEntries(const std::wstring& path, SE_OBJECT_TYPE type) {
-    std::vector<Entry> entries;
+// The allowed entries of an object's access list, each as "SID mask(hex) inheritance-flags".
+std::set<std::string> allowedEntries(const std::string& path, SE_OBJECT_TYPE type) {
+    std::set<std::string> entries;
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::wstring writable = path;
+    std::wstring writable = qpktest::widen(path);
     if (GetNamedSecurityInfoW(&writable[0], type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
                               &descriptor) != ERROR_SUCCESS)
         return entries;
     for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
-        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-        LPWSTR text = nullptr;
-        if (!ConvertSidToStringSidW(&ace->SidStart, &text)) continue;
-        entries.push_back({text, ace->Mask, ace->Header.AceFlags});
-        LocalFree(text);
+        LPWSTR sid = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            !ConvertSidToStringSidW(&ace->SidStart, &sid))
+            continue;
+        char rest[32];
+        std::snprintf(rest, sizeof rest, " %lx %d", ace->Mask, ace->Header.AceFlags);
+        entries.insert(qpktest::narrow(sid) + rest);
+        LocalFree(sid);
     }
     LocalFree(descriptor);
     return entries;
 }
 
-bool has(const std::vector<Entry>& entries, const Entry& wanted) {
-    for (const Entry& e : entries)
-        if (e == wanted) return true;
-    return false;
-}
-
-const wchar_t kKey[] = L"Software\\qpk-tests\\ACLHandling";
-const wchar_t kAllKey[] = L"Software\\qpk-tests\\ACLHandling\\all";
-const BYTE kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+const char kKey[] = "Software\\qpk-tests\\ACLHandling";
 
 }  // namespace
 
 TEST(ACLHandling, AddedEntriesAreMergedIntoTheAccessList) {
     qpktest::ScratchDir scratch("acl");
-    for (const wchar_t* key : {kKey, kAllKey}) {
-        HKEY created = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr), 0);
-        RegCloseKey(created);
-    }
-    const std::wstring key = std::wstring(L"CURRENT_USER\\") + kKey;
-    const std::wstring allKey = std::wstring(L"CURRENT_USER\\") + kAllKey;
-    std::vector<Entry> before = allowedEntries(key, SE_REGISTRY_KEY);
+    const std::string key = std::string("CURRENT_USER\\") + kKey, allKey = key + "\\all";
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kKey) + "\\all").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &created, nullptr), 0);
+    RegCloseKey(created);
+    std::set<std::string> before = allowedEntries(key, SE_REGISTRY_KEY);
     ASSERT_FALSE(before.empty());
 
-    qpknatives::DriverRun run = qpknatives::runDriver(
-        "ACLHandlingDriver", {scratch.path(), qpktest::narrow(key), qpktest::narrow(allKey)});
+    qpknatives::DriverRun run = qpknatives::runDriver("ACLHandlingDriver", {scratch.path(), key, allKey});
     qpknatives::expectAllPassed(run, 10);
     EXPECT_NE(run.result.stdoutText.find("GetNamedSecurityInfo Error 2 "), std::string::npos) << run.result.stdoutText;
 
-    // Wine stores the entries of registry keys as given (generic rights, not mapped).
-    std::vector<Entry> after = allowedEntries(key, SE_REGISTRY_KEY);
-    for (const Entry& kept : before) EXPECT_TRUE(has(after, kept)) << qpktest::narrow(kept.sid);
-    EXPECT_TRUE(has(after, {L"S-1-5-11", GENERIC_READ, kInherited}));
-    EXPECT_TRUE(has(after, {L"S-1-2-547", GENERIC_WRITE | GENERIC_EXECUTE, kInherited}));
-    EXPECT_TRUE(has(after, {L"S-1-5-32-544", GENERIC_READ, kInherited}));
-    std::vector<Entry> all = allowedEntries(allKey, SE_REGISTRY_KEY);
-    EXPECT_TRUE(has(all, {L"S-1-1-0", GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL, kInherited}));
-    EXPECT_TRUE(has(all, {L"S-1-5-32-544", GENERIC_READ, kInherited}));
+    // Wine stores the entries of registry keys as given (generic rights, not mapped); 3 is
+    // inheritance by objects and containers.
+    std::set<std::string> after = allowedEntries(key, SE_REGISTRY_KEY);
+    for (const std::string& kept : before) EXPECT_EQ(after.count(kept), 1u) << kept;
+    for (const char* added : {"S-1-5-11 80000000 3", "S-1-2-547 60000000 3", "S-1-5-32-544 80000000 3"})
+        EXPECT_EQ(after.count(added), 1u) << added;
+    std::set<std::string> all = allowedEntries(allKey, SE_REGISTRY_KEY);
+    EXPECT_EQ(all.count("S-1-1-0 f0000000 3"), 1u);
+    EXPECT_EQ(all.count("S-1-5-32-544 80000000 3"), 1u);
 
     // Wine: the directory's grant succeeded, but file access lists are made up from the Unix
     // permissions on every read, so the entry is not there to be seen.
-    EXPECT_FALSE(has(allowedEntries(qpktest::widen(scratch.path()), SE_FILE_OBJECT), {L"S-1-5-11", GENERIC_READ, kInherited}));
+    EXPECT_EQ(allowedEntries(scratch.path(), SE_FILE_OBJECT).count("S-1-5-11 80000000 3"), 0u);
 
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\qpk-tests\\ACLHandling");
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
 }
