@@ -22,12 +22,10 @@ constexpr DWORD kChunkSize = 0x10000;
 // Runs step(offset, count) over consecutive chunks of a `length`-byte payload.
 template <class Step>
 bool forEachChunk(jsize length, Step step) {
-    for (jsize done = 0; done < length;) {
-        jsize count = length - done < static_cast<jsize>(kChunkSize) ? length - done : static_cast<jsize>(kChunkSize);
-        if (!step(done, count)) return false;
-        done += count;
-    }
-    return true;
+    return transferExactly(static_cast<std::size_t>(length), [&](std::size_t offset, std::size_t wanted) {
+        auto count = static_cast<jsize>(wanted < kChunkSize ? wanted : kChunkSize);
+        return step(static_cast<jsize>(offset), count) ? static_cast<std::size_t>(count) : 0;
+    });
 }
 
 HANDLE toHandle(jlong value) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)); }

@@ -94,7 +94,7 @@ public final class Win32CommunicationBackendDriver {
     }
 
     private static Process startJava(String... tail) throws Exception {
-        List<String> command = new ArrayList<>(args(System.getProperty("java.home") + "\\bin\\java.exe"));
+        List<String> command = new ArrayList<>(List.of(System.getProperty("java.home") + "\\bin\\java.exe"));
         command.addAll(Arrays.asList(tail));
         return new ProcessBuilder(command).redirectErrorStream(true).start();
     }
@@ -112,9 +112,8 @@ public final class Win32CommunicationBackendDriver {
     private static void echoWithSecondJvm(String dll) throws Exception {
         String pipe = PREFIX + "echo";
         long listener = Win32CommunicationBackend.createListener0(pipe);
-        NativeCases.check("listener created", listener != INVALID, "handle " + listener);
-        NativeCases.check("second listener of the same name refused",
-                Win32CommunicationBackend.createListener0(pipe) == INVALID, "");
+        NativeCases.check("listener created, a second one of the same name refused", listener != INVALID
+                && Win32CommunicationBackend.createListener0(pipe) == INVALID, "handle " + listener);
         Process child = startJava("-cp", System.getProperty("java.class.path"),
                 Win32CommunicationBackendDriver.class.getName(), dll, "echo", pipe, "4");
         try {
@@ -123,11 +122,11 @@ public final class Win32CommunicationBackendDriver {
             // The client is already connected when the listener starts waiting (error 535).
             NativeCases.check("client connected before connectNamedPipe0", "connected".equals(first)
                     && Win32CommunicationBackend.connectNamedPipe0(listener), "child said " + first);
-            Process busy = new ProcessBuilder(args(peerPath, pipe, "busy")).start();
+            Process busy = new ProcessBuilder(peerPath, pipe, "busy").start();
             boolean busyEnded = busy.waitFor(30, TimeUnit.SECONDS);
-            NativeCases.check("second client refused while the first is connected",
-                    busyEnded && busy.exitValue() == 231, busyEnded ? "exit " + busy.exitValue() : "no end");
-            NativeCases.check("peer process alive", Win32CommunicationBackend.isProcessAlive0((int) child.pid()), "");
+            NativeCases.check("second client refused (231) while the first is connected and alive", busyEnded
+                    && busy.exitValue() == 231 && Win32CommunicationBackend.isProcessAlive0((int) child.pid()),
+                    busyEnded ? "exit " + busy.exitValue() : "no end");
 
             // One block beyond the 64 KiB buffers, then an empty and two small ones, back to
             // back in both directions.
@@ -155,20 +154,16 @@ public final class Win32CommunicationBackendDriver {
         }
     }
 
-    private static List<String> args(String... parts) {
-        return Arrays.asList(parts);
-    }
-
     /**
-     * Lets pipepeer write a block prefix and COUNT bytes, then reads (or, with vanish, writes)
-     * one block. The peer is killed after killAfterMs; whether the call only returned because
-     * of that is part of the answer.
+     * Lets pipepeer write a block prefix and COUNT bytes ("send"), then reads one block; or
+     * writes one while pipepeer reads only its prefix ("vanish"). The peer is killed after
+     * killAfterMs; whether the call only returned because of that is part of the answer.
      */
-    private static void forged(String name, String[] peerArgs, long killAfterMs, boolean expectKill, boolean write,
-            byte[] expected) throws Exception {
+    private static void forged(String name, byte[] expected, long killAfterMs, boolean expectKill, String... peerArgs)
+            throws Exception {
         String pipe = PREFIX + name.replace(' ', '-');
         long listener = Win32CommunicationBackend.createListener0(pipe);
-        List<String> command = new ArrayList<>(args(peerPath, pipe));
+        List<String> command = new ArrayList<>(List.of(peerPath, pipe));
         command.addAll(Arrays.asList(peerArgs));
         Process peer = new ProcessBuilder(command).start();
         AtomicBoolean killed = new AtomicBoolean();
@@ -187,14 +182,14 @@ public final class Win32CommunicationBackendDriver {
         try {
             boolean connected = Win32CommunicationBackend.connectNamedPipe0(listener);
             watchdog.start();
-            if (write) {
+            if (peerArgs[0].equals("vanish")) {
                 boolean written = Win32CommunicationBackend.writeDataBlock0(listener, pattern(300_000));
                 ok = connected && !written;
                 outcome = "written " + written;
             } else {
                 byte[] got = Win32CommunicationBackend.readDataBlock0(listener);
                 ok = connected && Arrays.equals(expected, got);
-                outcome = got == null ? "null" : got.length + " bytes";
+                outcome = describe(got);
             }
             watchdog.interrupt();
             watchdog.join();
@@ -216,7 +211,7 @@ public final class Win32CommunicationBackendDriver {
         String pipe = PREFIX + "heap";
         Process reader = startJava("-Xmx64m", "-cp", System.getProperty("java.class.path"),
                 Win32CommunicationBackendDriver.class.getName(), dll, "readone", pipe);
-        Process peer = new ProcessBuilder(args(peerPath, pipe, "send", "1500000000", "0")).start();
+        Process peer = new ProcessBuilder(peerPath, pipe, "send", "1500000000", "0").start();
         // Its answer is read only after it ended (or was ended), so a reader that waits for the
         // promised data cannot stop this driver.
         boolean ended = reader.waitFor(30, TimeUnit.SECONDS);
@@ -228,13 +223,11 @@ public final class Win32CommunicationBackendDriver {
     }
 
     private static void forgedBlocks() throws Exception {
-        forged("forged well-formed block", new String[] {"send", "3", "3"}, 20_000, false, false,
-                new byte[] {0x5A, 0x5A, 0x5A});
-        forged("forged negative length gives null", new String[] {"send", "-5", "0"}, 20_000, false, false, null);
+        forged("forged well-formed block", new byte[] {0x5A, 0x5A, 0x5A}, 20_000, false, "send", "3", "3");
+        forged("forged negative length gives null", null, 20_000, false, "send", "-5", "0");
         // Beyond the largest array a Java runtime can create.
-        forged("forged length 2147483647 gives null", new String[] {"send", "2147483647", "0"}, 20_000, false, false,
-                null);
-        forged("peer killed mid-block gives null", new String[] {"send", "100000", "1000"}, 1_500, true, false, null);
-        forged("reader gone mid-block fails the write", new String[] {"vanish"}, 20_000, false, true, null);
+        forged("forged length 2147483647 gives null", null, 20_000, false, "send", "2147483647", "0");
+        forged("peer killed mid-block gives null", null, 1_500, true, "send", "100000", "1000");
+        forged("reader gone mid-block fails the write", null, 20_000, false, "vanish");
     }
 }
