@@ -61,10 +61,12 @@ std::string narrowEntry(int id, size_t capacity) {
 }
 
 bool createJvm(const std::vector<std::string>& properties, const ArgumentVector& arguments) {
-    OptionList options = buildVmArguments(properties, arguments);
+    // The JVM may keep pointers into its option strings while it runs, which is until the
+    // process ends: the list is never freed.
+    const OptionList& options = *new OptionList(buildVmArguments(properties, arguments));
     std::vector<JavaVMOption> vmOptions(options.size());
     for (size_t i = 0; i < options.size(); ++i) {
-        vmOptions[i].optionString = &options[i][0];
+        vmOptions[i].optionString = const_cast<char*>(options[i].c_str());
         vmOptions[i].extraInfo = nullptr;
     }
     JavaVMInitArgs initArgs{};
@@ -115,6 +117,8 @@ void passSplashSettings() {
     jniEnv->CallStaticVoidMethod(launcher, method, JNI_TRUE, jboolean(getInt(163) != 0), texts[0], first[0],
                                  second[0], texts[1], first[1], second[1], texts[2], first[2], second[2], texts[3],
                                  first[3], second[3]);
+    // An exception left pending here would make the natives' binding call JNI illegally.
+    if (!checkJavaException(false)) logError(L"splash properties not passed");
     for (jstring text : texts)
         if (text) jniEnv->DeleteLocalRef(text);
     jniEnv->DeleteLocalRef(launcher);

@@ -19,7 +19,6 @@ namespace qpk {
 
 namespace {
 
-const std::wstring kInclude = L"-include-options";
 const std::wstring kFormatAsDefault = L"-Dsun.locale.formatasdefault=";
 constexpr int kLineBuffer = 30000;
 
@@ -69,49 +68,6 @@ void tryCandidate(const std::wstring& exe, UniqueStream& out) {
 
 }  // namespace
 
-OptionLine classifyOptionLine(const std::wstring& line) {
-    static const struct {
-        const wchar_t* directive;
-        OptionLine::Kind kind;
-    } directives[] = {{L"-include-options ", OptionLine::Include},
-                      {L"-classpath ", OptionLine::ClassPathReplace},
-                      {L"-classpath/p ", OptionLine::ClassPathPrepend},
-                      {L"-classpath/a ", OptionLine::ClassPathAppend}};
-    for (const auto& d : directives) {
-        std::wstring directive = d.directive;
-        if (startsWith(line, directive)) return {d.kind, line.substr(directive.size())};
-    }
-    return {OptionLine::Option, line};
-}
-
-bool optionsFileLine(std::string& piece) {
-    while (!piece.empty() && (piece.back() == '\r' || piece.back() == '\n')) piece.pop_back();
-    size_t first = piece.find_first_not_of(' ');
-    if (first == std::string::npos) return false;
-    piece = piece.substr(first, piece.find_last_not_of(' ') - first + 1);
-    return piece[0] != '#';
-}
-
-std::wstring widenBytes(const std::string& bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
-    for (char c : bytes) out += wchar_t(static_cast<unsigned char>(c));
-    return out;
-}
-
-std::vector<std::wstring> optionLinesOfTokens(const ArgumentVector& tokens) {
-    std::vector<std::wstring> lines;
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        if (tokens[i] == kInclude && i + 1 < tokens.size()) {
-            lines.push_back(tokens[i] + L" " + tokens[i + 1]);
-            ++i;
-        } else {
-            lines.push_back(tokens[i]);
-        }
-    }
-    return lines;
-}
-
 bool versionPrefixMatches(const std::string& version, const std::string& prefix) {
     return version.compare(0, prefix.size(), prefix) == 0;
 }
@@ -131,8 +87,8 @@ std::vector<std::wstring> localeOptionLines(const ArgumentVector& arguments, con
     if (last == arguments.rend()) return lines;
     lines.push_back(*last);
     if (*last == kFormatAsDefault + L"true") return lines;
-    if (language) lines.push_back(L"-Duser.language=" + widenBytes(*language));
-    if (country) lines.push_back(L"-Duser.country=" + widenBytes(*country));
+    if (language) lines.push_back(L"-Duser.language=" + ansiToWide(*language));
+    if (country) lines.push_back(L"-Duser.country=" + ansiToWide(*country));
     return lines;
 }
 
@@ -204,7 +160,7 @@ void readOptionsFile(const std::wstring* fileName, UniqueStream file, OptionList
     while (fgets(&buffer[0], kLineBuffer, file.get())) {
         std::string piece(buffer.c_str());
         if (!optionsFileLine(piece)) continue;
-        std::wstring line = widenBytes(piece);
+        std::wstring line = ansiToWide(piece);
         expandVariables(line, true, kLineBuffer);
         processOptionLine(fileName, line, options, overrides);
     }

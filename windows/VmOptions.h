@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Owned.h"
+#include "VmOptionLines.h"
 #include "launcher/LauncherState.h"
 
 namespace qpk {
@@ -30,24 +31,6 @@ struct StreamTraits {
 using UniqueStream = Owned<StreamTraits>;
 
 // --- Pure parsing ---------------------------------------------------------------------
-
-// What an option line asks for; `text` is the part after the directive, or the whole line.
-struct OptionLine {
-    enum Kind { Include, ClassPathReplace, ClassPathPrepend, ClassPathAppend, Option } kind;
-    std::wstring text;
-};
-OptionLine classifyOptionLine(const std::wstring& line);
-
-// Applies the line rules of options files to one piece read from a file: trailing CR/LF
-// removed, then leading and trailing spaces (not tabs). False when the piece is empty or
-// a comment and so carries no option.
-bool optionsFileLine(std::string& piece);
-
-// Each byte becomes the character with the same code.
-std::wstring widenBytes(const std::string& bytes);
-
-// Option lines of a split options text: "-include-options" joined with the token after it.
-std::vector<std::wstring> optionLinesOfTokens(const ArgumentVector& tokens);
 
 // True when `version` begins with `prefix`; an empty prefix matches every version.
 bool versionPrefixMatches(const std::string& version, const std::string& prefix);

@@ -187,6 +187,17 @@ TEST_F(JavaLaunch, ReturnWaitsForJavaThreadsAndAnExceptionEndsWith1005) {
     EXPECT_TRUE(contains(r.stderrText, "JVM not started")) << r.stderrText;
 }
 
+// A splash hand-off that throws is logged and cleared; the natives and main still run.
+TEST_F(JavaLaunch, ThrowingSplashHandOffIsLoggedAndCleared) {
+    packInstaller(R"("107": "1", "2001": "q", "108": "1")");
+    auto r = launch({"-q"}, "return", {{"QPK_SPLASH_THROW", "1"}});
+    std::string log = onlyLog();
+    EXPECT_EQ(r.exitCode, 0u) << log;
+    EXPECT_EQ(value("recorded"), "1");
+    EXPECT_TRUE(contains(log, "] ERROR: java.lang.IllegalStateException: splash stand-in failure")) << log;
+    EXPECT_TRUE(contains(log, "] launch done")) << log;
+}
+
 TEST_F(JavaLaunch, MissingMainClassOrMethodEndsWith1010Or1011) {
     packInstaller(R"("107": "1", "2001": "q")", "", "");
     auto r = launch({"-q"}, "return");

@@ -56,14 +56,16 @@ TEST_F(OptionsFiles, DefaultFileWithLineRulesIncludesAndDirectives) {
               "# comment\r\n\r\n    \r\n  -Da=1\t\r\n-include-options sub\\inc.vmoptions\r\n"
               "-classpath a.jar\r\n-classpath b.jar\r\n-classpath\r\n   # indented comment\r\n--add-opens\r\n");
     makeDirectory(dir() + "\\sub");
-    writeFile(dir() + "\\sub\\inc.vmoptions", "-Dinc=1\n-include-options deeper.vmoptions\n-Dinc=2\n");
+    // "\x80" is the euro sign in the ANSI code page (1252) of the tests' Wine.
+    writeFile(dir() + "\\sub\\inc.vmoptions", "-Dinc=1\n-include-options deeper.vmoptions\n-Dinc=2\n-Deuro=\x80\n");
     writeFile(dir() + "\\sub\\deeper.vmoptions", "-Ddeep=%QUILLPACK_PATHLIST_SEPARATOR%\n--add-opens\nx/y=ALL\n");
     auto r = probe();
     ASSERT_EQ(r.exitCode, 0u) << r.stderrText;
     Options all = optionsOf(r.stdoutText);
     ASSERT_FALSE(all.empty()) << r.stdoutText;
     EXPECT_EQ(all.front(), "-Dcorvo.probe=1");
-    EXPECT_EQ(between(all), (Options{"-Da=1\t", "-Dinc=1", "-Ddeep=;", "--add-opens=x/y=ALL", "-Dinc=2", "-classpath"}));
+    EXPECT_EQ(between(all), (Options{"-Da=1\t", "-Dinc=1", "-Ddeep=;", "--add-opens=x/y=ALL", "-Dinc=2", "-Deuro=\x80",
+                                   "-classpath"}));
     EXPECT_EQ(all.back(), "--add-opens=-Djava.class.path=b.jar") << "a bare name takes the option after it";
 }
 

@@ -299,3 +299,18 @@ TEST_F(Payload, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
     }
     EXPECT_FALSE(fileExists("C:\\x"));
 }
+
+// A relative "-temp" root is taken against the working directory of the start, which the
+// preparation leaves before it extracts.
+TEST_F(Payload, RelativeTempRootIsMadeAbsolute) {
+    packFiles({{"a.txt", "alpha"}});
+    makeDirectory(dir() + "\\rel");
+    qpktest::RunOptions o = options({{"CORVO_LOG", "yes"}});
+    o.args = {"-temp", "rel"};
+    auto r = runWith(o);
+    std::string log = onlyLog(dir() + "\\rel");
+    EXPECT_EQ(r.exitCode, 0u) << log;
+    std::string tempDir = valueAfter(r.stdoutText, "tempDir=");
+    EXPECT_EQ(tempDir.rfind(dir() + "\\rel\\", 0), 0u) << tempDir;
+    EXPECT_EQ(readFile(tempDir + "\\a.txt"), "alpha");
+}

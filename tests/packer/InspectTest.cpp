@@ -57,7 +57,7 @@ TEST_F(InspectTest, ReportsTheBlockAndTheRecords) {
     EXPECT_EQ(r["storedCrc"], r["computedCrc"]);
     EXPECT_EQ(setup.size() - kFakePayloadStart - qpk::kCheckedRangeOffset, r["checkedLength"]);
     EXPECT_EQ(Json::parse(R"({"107": "Grüße", "2002": "2", "2003": "a.jar;b.bin"})"), r["narrow"]);
-    EXPECT_EQ(Json::parse(R"({"5": "日本"})"), r["wide"]);
+    EXPECT_EQ("日本", r["wide"]["5"]);
     EXPECT_EQ(Json::parse(R"([{"code": "de", "wide": {"5": "Hallo"}}])"), r["languages"]);
     EXPECT_EQ(fileArea, r["fileAreaStart"]);
 

@@ -2,7 +2,10 @@
 
 #include "JavaVMLauncher.h"
 #include "NativeRegistration.h"
+#include "jre/JvmLoader.h"
+#include "launcher/InstallMarkers.h"
 #include "launcher/ProgressDialog.h"
+#include "payload/Config.h"
 
 using namespace qpk;
 
@@ -80,4 +83,40 @@ TEST(ProgressBar, WatcherStepsAreAQuarterOfWhatIsLeftAndStopAt390) {
     EXPECT_EQ(advancedPosition(300, 300), 325);
     EXPECT_EQ(advancedPosition(325, 100), 390);
     EXPECT_EQ(advancedPosition(390, 300), 390);
+}
+
+namespace {
+
+std::vector<std::pair<const char*, std::string>> givenOptions;
+
+int32_t __stdcall recordOptions(void**, void**, void* args) {
+    const auto* init = static_cast<const JavaVMInitArgs*>(args);
+    for (jint i = 0; i < init->nOptions; ++i)
+        givenOptions.emplace_back(init->options[i].optionString, init->options[i].optionString);
+    return JNI_ERR;
+}
+
+}  // namespace
+
+// The JVM may keep pointers to its option strings, so they must outlive the creation call.
+TEST(JavaLaunch, OptionStringsOutliveTheCreationCall) {
+    setConfiguration({}, {});
+    CreateJavaVmFunction saved = createJavaVmFunction;
+    createJavaVmFunction = recordOptions;
+    EXPECT_FALSE(launchJvm({L"setup.exe"}, false));
+    createJavaVmFunction = saved;
+    ASSERT_FALSE(givenOptions.empty());
+    // Blocks freed by the launcher would be handed out again to allocations like these.
+    std::vector<std::string> churn(givenOptions.size() * 2, std::string(300, '#'));
+    for (const auto& [pointer, text] : givenOptions) EXPECT_EQ(std::string(pointer), text);
+}
+
+// Cancel removes the markers for good: the worker, which runs on, must not write them again.
+TEST(InstallMarkers, NothingWritesThemAfterCancel) {
+    setInstallStarted(true, true, true);
+    EXPECT_EQ(readInstallStarted(true), 1u);
+    cancelInstallMarkers();
+    setInstallStarted(true, true, true);
+    EXPECT_EQ(readInstallStarted(true), 0u);
+    EXPECT_EQ(readInstallStarted(false), 0u);
 }

@@ -13,11 +13,11 @@ TEST(PayloadNames, ListSkipsEmptyNames) {
 }
 
 TEST(PayloadNames, OnlyNamesThatStayInsideTheDirectoryAreSafe) {
-    for (const char* name : {"a", "file.jar", "lib\\rt.jar", ".hidden", "dir.d\\x.y", "a b\\c d", "..a", "a..\\b"})
+    for (const char* name : {"a", "file.jar", "lib\\rt.jar", ".hidden", "dir.d\\x.y", "a b\\c d", "..a", "a.b\\c"})
         EXPECT_TRUE(isSafeFileName(name)) << name;
     for (const char* name : {"..\\x", "C:\\x", "C:x", "a:b", "file.txt:stream", "\\x", "\\\\server\\share",
                              "a\\b\\c", "a/b", "/x", "..", ".", "...", ". .", "a\\..", "..\\", "a\\", "a\\.",
-                             "a\\\\b", ".. \\x"})
+                             "a\\\\b", ".. \\x", "a..\\b", "CON", "lib\\nul.txt", "com1.jar", "a.", "a \\b"})
         EXPECT_FALSE(isSafeFileName(name)) << name;
 }
 

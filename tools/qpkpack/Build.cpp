@@ -1,5 +1,6 @@
 // Writing a setup: the launcher's PE image, then the configuration block and the payload
 // records, streamed in chunks with the CRC computed on the way and patched in at the end.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "LauncherImage.h"
 #include "Manifest.h"
 #include "Packer.h"
+#include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
 namespace qpkpack {
@@ -119,11 +121,16 @@ std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 class Builder {
 public:
-    Builder(const std::string& launcherPath, const std::string& outPath, std::string& error)
-        : launcherPath_(launcherPath), error_(error), out_(outPath), buf_(kChunkSize) {}
+    // `origin` starts the messages about manifest fields: the manifest's path, or nothing.
+    Builder(const std::string& launcherPath, const std::string& outPath, const std::string& origin,
+            std::string& error)
+        : launcherPath_(launcherPath), origin_(origin), error_(error), runtimeScratch_{outPath + ".jre.partial"},
+          out_(outPath), buf_(kChunkSize) {}
 
-    bool run(const Manifest& m) {
+    bool run(Manifest m) {
         uint64_t payloadStart = 0;
+        fs::path runtime;
+        if (m.hasRuntime && !prepareRuntime(m, runtime)) return false;
         if (!out_.open()) return writeFailed();
         if (!copyImage(payloadStart)) return false;
 
@@ -135,15 +142,28 @@ public:
         if (!out_.write(header, false) || !out_.write(encodeTables(m), true)) return writeFailed();
 
         for (size_t i = 0; i < m.files.size(); ++i) {
-            std::string field = "files[" + std::to_string(i) + "].source";
+            std::string field = origin_ + "files[" + std::to_string(i) + "].source";
             if (!copySource(m.files[i].path, m.files[i].source, field, true)) return false;
         }
-        if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, "trailer", false)) return false;
+        if (m.hasRuntime && !copySource(runtime, m.runtimeSource, origin_ + "runtime", true)) return false;
+        if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, origin_ + "trailer", false)) return false;
 
         return out_.finish(payloadStart) || writeFailed();
     }
 
 private:
+    // The archive is ready (written to a scratch file from a directory) before the block,
+    // which holds its uncompressed size as entry 151 unless the manifest sets that.
+    bool prepareRuntime(Manifest& m, fs::path& archive) {
+        uint64_t tarSize = 0;
+        std::string why;
+        if (!prepareRuntimeArchive(m.runtimePath, runtimeScratch_.path, archive, tarSize, why))
+            return fail("runtime: " + why);
+        bool set = std::any_of(m.narrow.begin(), m.narrow.end(), [](const auto& e) { return e.first == 151; });
+        if (!set) m.narrow.emplace_back(151, std::to_string(tarSize));
+        return true;
+    }
+
     bool fail(const std::string& message) {
         error_ = message;
         return false;
@@ -194,28 +214,46 @@ private:
         return copy(in, in.size(), record, true, field, source);
     }
 
+    // Removed whatever happens to the build.
+    struct Scratch {
+        fs::path path;
+        ~Scratch() {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    };
+
     std::string launcherPath_;
+    std::string origin_;
     std::string& error_;
+    Scratch runtimeScratch_;
     Output out_;
     std::vector<char> buf_;
 };
 
 int build(const std::string& launcherPath, const std::string& manifestJson, const fs::path& baseDir,
-          const std::string& outPath, std::string& error) {
+          const std::string& outPath, const std::string& origin, std::string& error,
+          std::vector<std::string>* warnings) {
     Manifest m;
-    if (!parseManifest(manifestJson, baseDir, m, error)) return kFailed;
-    return Builder(launcherPath, outPath, error).run(m) ? kOk : kFailed;
+    if (!parseManifest(manifestJson, baseDir, m, error)) {
+        error = origin + error;
+        return kFailed;
+    }
+    if (warnings)
+        for (const std::string& w : m.warnings) warnings->push_back(origin + w);
+    return Builder(launcherPath, outPath, origin, error).run(m) ? kOk : kFailed;
 }
 
 }  // namespace
 
 int buildFromJson(const std::string& launcherPath, const std::string& manifestJson,
-                  const std::string& baseDir, const std::string& outPath, std::string& error) {
-    return build(launcherPath, manifestJson, fs::path(baseDir), outPath, error);
+                  const std::string& baseDir, const std::string& outPath, std::string& error,
+                  std::vector<std::string>* warnings) {
+    return build(launcherPath, manifestJson, fs::path(baseDir), outPath, "", error, warnings);
 }
 
 int buildFromManifest(const std::string& launcherPath, const std::string& manifestPath,
-                      const std::string& outPath, std::string& error) {
+                      const std::string& outPath, std::string& error, std::vector<std::string>* warnings) {
     std::error_code ec;
     std::ifstream in;
     if (fs::is_regular_file(manifestPath, ec)) in.open(manifestPath, std::ios::binary);
@@ -225,7 +263,8 @@ int buildFromManifest(const std::string& launcherPath, const std::string& manife
         error = "manifest: cannot read " + inQuotes(manifestPath);
         return kFailed;
     }
-    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, error);
+    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, manifestPath + ": ",
+                 error, warnings);
 }
 
 }  // namespace qpkpack

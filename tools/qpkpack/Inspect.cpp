@@ -1,5 +1,6 @@
 // Describing a packed setup: the block's texts, the payload records found through the
 // file count and name entries, and whether the stored CRC matches the file.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -10,7 +11,9 @@
 #include "CodePage.h"
 #include "FileSource.h"
 #include "LauncherImage.h"
+#include "NamedSettings.h"
 #include "Packer.h"
+#include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 #include "payload/ConfigBlock.h"
 
@@ -81,6 +84,34 @@ std::vector<std::string> splitNames(const std::string& joined) {
     return names;
 }
 
+// The uncompressed size of a gzip record (masked in the payload), member after member;
+// false when the data is not gzip or ends early.
+bool gzipRecordSize(FileSource& s, uint64_t offset, uint64_t length, uint64_t& out) {
+    z_stream z{};
+    if (inflateInit2(&z, 15 + 16) != Z_OK || !s.seek(offset)) return false;
+    std::vector<unsigned char> in(kChunkSize), outBuf(kChunkSize);
+    out = 0;
+    int rc = Z_OK;
+    for (uint64_t left = length; left > 0 || z.avail_in > 0;) {
+        if (z.avail_in == 0) {
+            size_t got = 0;
+            if (!s.read(in.data(), size_t(std::min<uint64_t>(left, in.size())), got) || got == 0) break;
+            for (size_t i = 0; i < got; ++i) in[i] ^= qpk::kPayloadMask;
+            z.next_in = in.data();
+            z.avail_in = uInt(got);
+            left -= got;
+        }
+        z.next_out = outBuf.data();
+        z.avail_out = uInt(outBuf.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        out += outBuf.size() - z.avail_out;
+        if (rc == Z_STREAM_END && z.avail_in + left > 0) rc = inflateReset(&z);  // the next member
+        if (rc != Z_OK && rc != Z_STREAM_END) break;
+    }
+    inflateEnd(&z);
+    return rc == Z_STREAM_END;
+}
+
 }  // namespace
 
 int inspect(const std::string& setupPath, std::string& report, std::string& error) {
@@ -125,8 +156,11 @@ int inspect(const std::string& setupPath, std::string& report, std::string& erro
     std::map<int32_t, std::string> narrow = qpk::narrowMap(block);
     Json narrowJson = Json::object();
     for (const auto& [id, text] : narrow) narrowJson[std::to_string(id)] = codePageToUtf8(text, kReportCodePage);
+    std::map<int32_t, std::u16string> wide = lastWins(block.wide);
+    r["settings"] = describeSettings(narrow, kReportCodePage, wide);
+    r["messages"] = describeMessages(wide);
     r["narrow"] = std::move(narrowJson);
-    r["wide"] = wideObject(lastWins(block.wide));
+    r["wide"] = wideObject(wide);
     Json languages = Json::array();
     for (const auto& section : block.sections)
         languages.push_back({{"code", codePageToUtf8(section.code, kReportCodePage)},
@@ -157,6 +191,15 @@ int inspect(const std::string& setupPath, std::string& report, std::string& erro
         files.push_back({{"name", codePageToUtf8(names[i], kReportCodePage)},
                          {"size", length},
                          {"offset", pos + 8}});
+        if (names[i] == kRuntimeArchiveName) {
+            uint64_t tarSize = 0;
+            Json runtime = {{"compressed", length}};
+            if (gzipRecordSize(s, pos + 8, uint64_t(length), tarSize))
+                runtime["uncompressed"] = tarSize;
+            else
+                runtime["notGzip"] = true;
+            r["runtime"] = std::move(runtime);
+        }
         pos += 8 + uint64_t(length);
     }
     r["files"] = std::move(files);

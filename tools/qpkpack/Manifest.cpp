@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "CodePage.h"
+#include "NamedSettings.h"
+#include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
 namespace qpkpack {
@@ -59,7 +61,7 @@ public:
     bool run(const Json& root) {
         if (!root.is_object()) return fail("manifest", "expected an object, found " + type(root));
         if (!knownKeys(root, "", {"integrity", "codepage", "narrow", "wide", "languages", "files",
-                                  "trailer"}))
+                                  "runtime", "trailer", "settings", "messages"}))
             return false;
         // The code page comes first: every 8-bit text depends on it.
         if (const Json* v = find(root, "codepage")) {
@@ -78,13 +80,22 @@ public:
         if (const Json* v = find(root, "wide"); v && !wideTexts(*v, "wide", m_.wide)) return false;
         if (const Json* v = find(root, "languages"); v && !languages(*v)) return false;
         if (const Json* v = find(root, "files"); v && !files(*v)) return false;
+        if (const Json* v = find(root, "runtime")) {
+            if (!path(*v, "runtime", m_.runtimePath)) return false;
+            m_.hasRuntime = true;
+            m_.runtimeSource = v->get_ref<const std::string&>();
+            for (const PayloadFile& f : m_.files)
+                if (f.name == kRuntimeArchiveName)
+                    return fail("runtime", std::string("the files already hold \"") + kRuntimeArchiveName + "\"");
+            encodedNames_.push_back(kRuntimeArchiveName);
+        }
         if (const Json* v = find(root, "trailer")) {
             if (!path(*v, "trailer", m_.trailerPath)) return false;
             m_.hasTrailer = true;
             m_.trailerSource = v->get_ref<const std::string&>();
         }
         fillFileList();
-        return true;
+        return addNamedEntries(root, m_, error_);
     }
 
 private:
@@ -162,7 +173,7 @@ private:
             const Json& lang = v[i];
             std::string field = indexed("languages", i);
             if (!lang.is_object()) return fail(field, "expected an object, found " + type(lang));
-            if (!knownKeys(lang, field, {"code", "wide"})) return false;
+            if (!knownKeys(lang, field, {"code", "wide", "messages"})) return false;
             qpk::LanguageSection section;
             const Json* code = find(lang, "code");
             if (!code) return fail(member(field, "code"), "missing");
@@ -218,7 +229,8 @@ private:
         auto has = [&](int32_t id) {
             return std::any_of(m_.narrow.begin(), m_.narrow.end(), [&](const auto& e) { return e.first == id; });
         };
-        if (!has(qpk::kIdFileCount)) m_.narrow.emplace_back(qpk::kIdFileCount, std::to_string(m_.files.size()));
+        if (!has(qpk::kIdFileCount))
+            m_.narrow.emplace_back(qpk::kIdFileCount, std::to_string(m_.files.size() + (m_.hasRuntime ? 1 : 0)));
         if (!has(qpk::kIdFileNames)) {
             std::string joined;
             for (size_t i = 0; i < encodedNames_.size(); ++i) joined += (i ? ";" : "") + encodedNames_[i];

@@ -25,7 +25,12 @@ struct Manifest {
     std::vector<std::pair<int32_t, std::string>> narrow;
     std::vector<std::pair<int32_t, std::u16string>> wide;
     std::vector<qpk::LanguageSection> languages;
+    std::vector<std::string> warnings;  // things the setup lacks that do not stop the build
     std::vector<PayloadFile> files;
+    // The Java runtime carried as "jre.tar.gz": a directory or a ready .tar.gz.
+    bool hasRuntime = false;
+    std::string runtimeSource;
+    std::filesystem::path runtimePath;
     bool hasTrailer = false;
     std::string trailerSource;
     std::filesystem::path trailerPath;

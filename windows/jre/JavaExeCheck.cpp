@@ -6,6 +6,7 @@
 
 #include "common/Owned.h"
 #include "jre/RuntimeRegistry.h"
+#include "jre/VersionLine.h"
 #include "launcher/Log.h"
 #include "launcher/PathHelpers.h"
 #include "launcher/TempDirectories.h"
@@ -17,7 +18,8 @@ namespace {
 
 constexpr DWORD kShortPathCapacity = 6000;
 constexpr DWORD kVersionTimeoutMs = 60000;
-constexpr int kFirstLineCapacity = 100;  // fgets reads at most 99 characters of it
+// Long lines are cut when read, but all of their characters take room in the file.
+constexpr size_t kVersionOutputCapacity = 64 * 1024;
 constexpr DWORD kStillActive = 259;
 // Marks a runtime whose "-version" run ended with a non-zero code.
 const char kFailedRunVersion[] = "1.0.0";
@@ -40,30 +42,22 @@ std::string shortPathOf(const std::string& path) {
     return std::string(buffer.data(), n);
 }
 
-// The first line of the file read as text, at most kFirstLineCapacity - 1 characters.
-bool readFirstLine(const std::string& path, std::string& line) {
+// The start of the file read as text: enough for kVersionOutputLines lines of the
+// length that is looked at.
+bool readOutput(const std::string& path, std::string& output) {
     FILE* file = fopen(path.c_str(), "r");
     if (file == nullptr) return false;
-    char buffer[kFirstLineCapacity];
-    bool got = fgets(buffer, sizeof buffer, file) != nullptr;
+    output.resize(kVersionOutputCapacity);
+    output.resize(fread(&output[0], 1, output.size(), file));
     fclose(file);
-    if (got) line = buffer;
-    return got;
+    return true;
 }
 
-// The version inside the first line of "-version" output: behind the known prefix, less
-// the line's last two characters (normally the closing quote and the line break).
-bool versionFromLine(const std::string& line, std::string& version) {
-    static const char* const kPrefixes[] = {"java version \"", "openjdk version \""};
-    for (const char* prefix : kPrefixes) {
-        size_t length = strlen(prefix);
-        if (line.compare(0, length, prefix) != 0) continue;
-        std::string rest = line.substr(length);
-        if (rest.size() < 2) return false;
-        version = rest.substr(0, rest.size() - 2);
-        return true;
-    }
-    return false;
+bool versionFromOutput(const std::string& output, std::string& version) {
+    VersionLineSearch search = findVersionLine(output);
+    for (const std::string& line : search.skipped) logLine(L"Skipped before the version line: %S", line.c_str());
+    if (search.found) version = search.version;
+    return search.found;
 }
 
 // Runs the command with standard error in `outputFile`; fills the exit code unless the
@@ -119,13 +113,15 @@ bool runWithStandardError(const std::string& commandLine, const std::string& out
 }  // namespace
 
 bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut) {
-    std::string commandLine = shortPathOf(javaExe) + " -version";
+    // Quoted: where there is no short name, a path with blanks would let CreateProcessA
+    // try a program named by the path's first words.
+    std::string commandLine = "\"" + shortPathOf(javaExe) + "\" -version";
     std::string outputFile = tempFileName();
 
     DWORD exitCode = 0;
     bool ran = runWithStandardError(commandLine, outputFile, exitCode);
-    std::string line, version;
-    bool ok = ran && exitCode == 0 && readFirstLine(outputFile, line) && versionFromLine(line, version);
+    std::string output, version;
+    bool ok = ran && exitCode == 0 && readOutput(outputFile, output) && versionFromOutput(output, version);
     DeleteFileA(outputFile.c_str());
 
     if (ran && exitCode != 0 && exitCode != kStillActive) storeCachedVersion(javaExe, lastWrite, kFailedRunVersion);

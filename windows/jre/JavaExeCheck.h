@@ -9,7 +9,7 @@
 
 namespace qpk {
 
-// Runs "<short path> -version" with standard error in a temporary file and reads the
+// Runs "\"<short path>\" -version" with standard error in a temporary file and reads the
 // version from its first line. At most 60 s; see the cache rules for non-zero exits.
 bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut);
 

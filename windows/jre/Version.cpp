@@ -1,13 +1,8 @@
 #include "jre/Version.h"
 
-#include "launcher/Log.h"
-#include "payload/Config.h"
-
 namespace qpk {
 
 namespace {
-
-constexpr size_t kBoundCapacity = 6000;
 
 bool isSeparator(char c) { return c == '.' || c == '_' || c == '-' || c == '+'; }
 
@@ -29,12 +24,6 @@ int32_t pieceValue(const std::string& text, size_t begin, size_t end) {
         }
     }
     return int32_t(negative ? -value : value);
-}
-
-VersionList configuredBound(int id) {
-    char buffer[kBoundCapacity];
-    getNarrow(id, buffer, sizeof buffer);
-    return parseVersion(buffer);
 }
 
 }  // namespace
@@ -74,16 +63,6 @@ bool looksLikePreRelease(const std::string& text) {
            text.find("rc") != std::string::npos;
 }
 
-bool matchesVersionRange(const std::string& text, const VersionList& min, const VersionList& max,
-                         bool allowPreRelease) {
-    if (!allowPreRelease && getInt(130) == 0 && looksLikePreRelease(text)) {
-        logLine(L"beta vm not allowed");
-        return false;
-    }
-    VersionList version = parseVersion(text);
-    return checkBound(min, version, false, false) && checkBound(max, version, true, false);
-}
-
 bool matchesVersionRangeLoosely(const std::string& text, const VersionList& min, const VersionList& max) {
     VersionList version = parseVersion(text);
     return checkBound(min, version, false, true) && checkBound(max, version, true, true);
@@ -97,8 +76,5 @@ bool isNewerVersion(const std::string& a, const std::string& b) {
     }
     return false;
 }
-
-VersionList configuredMinimum() { return configuredBound(126); }
-VersionList configuredMaximum() { return configuredBound(127); }
 
 }  // namespace qpk

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/LauncherState.h"
+#include "launcher/ArgumentVector.h"
 
 namespace qpk {
 

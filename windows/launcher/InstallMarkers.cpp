@@ -1,5 +1,7 @@
 #include "launcher/InstallMarkers.h"
 
+#include <mutex>
+
 #include "common/Owned.h"
 #include "launcher/LauncherState.h"
 
@@ -10,6 +12,11 @@ namespace {
 const char kMarkerKey[] = "SOFTWARE\\larchmont-works\\corvo\\";
 const char kGlobalName[] = "InstallStarted";
 
+// Cancel (main thread) and the preparation worker meet here: once cancelled, the markers
+// are never written again, however late the worker gets to them.
+std::mutex markerLock;
+bool cancelled = false;
+
 void setOrDelete(HKEY key, const std::string& name, bool set) {
     if (set) {
         DWORD one = 1;
@@ -19,11 +26,7 @@ void setOrDelete(HKEY key, const std::string& name, bool set) {
     }
 }
 
-}  // namespace
-
-std::string perProcessMarkerName(DWORD pid) { return std::string(kGlobalName) + "_" + std::to_string(pid); }
-
-void setInstallStarted(bool set, bool perProcess, bool global) {
+void writeMarkers(bool set, bool perProcess, bool global) {
     if (gState.languageRestart) return;
     UniqueKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kMarkerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
@@ -31,6 +34,21 @@ void setInstallStarted(bool set, bool perProcess, bool global) {
         return;
     if (perProcess) setOrDelete(key.get(), perProcessMarkerName(GetCurrentProcessId()), set);
     if (global) setOrDelete(key.get(), kGlobalName, set);
+}
+
+}  // namespace
+
+std::string perProcessMarkerName(DWORD pid) { return std::string(kGlobalName) + "_" + std::to_string(pid); }
+
+void setInstallStarted(bool set, bool perProcess, bool global) {
+    std::lock_guard<std::mutex> hold(markerLock);
+    if (!cancelled) writeMarkers(set, perProcess, global);
+}
+
+void cancelInstallMarkers() {
+    std::lock_guard<std::mutex> hold(markerLock);
+    cancelled = true;
+    writeMarkers(false, true, true);
 }
 
 DWORD readInstallStarted(bool perProcess) {

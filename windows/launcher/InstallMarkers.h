@@ -14,6 +14,9 @@ std::string perProcessMarkerName(DWORD pid);
 // Sets the chosen values to 1, or deletes them. Does nothing in a language restart.
 void setInstallStarted(bool set, bool perProcess, bool global);
 
+// Cancel: deletes both values; from then on setInstallStarted does nothing.
+void cancelInstallMarkers();
+
 // The per-process (or global) value, 0 when absent.
 DWORD readInstallStarted(bool perProcess);
 

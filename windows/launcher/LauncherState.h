@@ -7,7 +7,8 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "launcher/ArgumentVector.h"
 
 namespace qpk {
 
@@ -32,8 +33,5 @@ struct LauncherState {
 };
 
 extern LauncherState gState;
-
-// The argument vector: element 0 is the program path as typed.
-using ArgumentVector = std::vector<std::wstring>;
 
 }  // namespace qpk

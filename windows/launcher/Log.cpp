@@ -47,7 +47,10 @@ bool environmentKeepsLog(const wchar_t* name) {
 void initialise() {
     logInitialised = true;
     bool keep = gState.logRequested || environmentKeepsLog(L"CORVO_LOG") || environmentKeepsLog(L"QUILLPACK_LOG");
-    if (!keep) atexit(deleteLogAtExit);
+    if (keep)
+        keepLog = true;
+    else
+        atexit(deleteLogAtExit);
 
     std::wstring dir;
     tempRootWide(dir, false);
@@ -116,6 +119,13 @@ void logError(const wchar_t* format, ...) {
     va_start(args, format);
     writeLine(true, format, args);
     va_end(args);
+}
+
+void endLog() {
+    if (logLock) EnterCriticalSection(logLock);
+    deleteLogAtExit();
+    logPath.clear();
+    if (logLock) LeaveCriticalSection(logLock);
 }
 
 std::wstring logPathForUser() {

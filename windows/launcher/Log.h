@@ -10,6 +10,9 @@ namespace qpk {
 void logLine(const wchar_t* format, ...);
 void logError(const wchar_t* format, ...);
 
+// Deletes the log unless it is kept, as the end of the process does; later lines are dropped.
+void endLog();
+
 // The log's path (possibly empty); handing it out keeps the log at exit.
 std::wstring logPathForUser();
 

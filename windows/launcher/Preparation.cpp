@@ -21,6 +21,7 @@
 #include "launcher/TempDirectories.h"
 #include "payload/Config.h"
 #include "payload/Extraction.h"
+#include "payload/IncludedRuntime.h"
 #include "payload/Integrity.h"
 #include "resource.h"
 
@@ -168,14 +169,12 @@ int runPreparation(HWND dialog) {
     }
     enterTempDir();
 
-    if (jreIncluded) {
-        // Unpacking and using a runtime shipped with the installer is not part of this build.
-        logError(L"the included runtime cannot be used by this build");
-        fatalMessageWith(1016, L"64");
-    }
     if (!restartReady) {
-        progressBase = 100;
+        progressBase = !jreIncluded ? 100 : getInt(153) != 0 ? 300 : 200;
+        if (jreIncluded) extractIncludedRuntime(dialog);
         unpackPackedPayloadFiles();
+    } else if (jreIncluded) {
+        useIncludedRuntime();  // unpacked by the first start
     }
 
     if (gState.extractAndExit) writeUnextractedPositionAndExit();

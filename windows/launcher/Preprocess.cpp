@@ -31,6 +31,14 @@ bool usableNarrowForm(const std::wstring& wide, std::string& narrow) {
     return true;
 }
 
+// Relative to the working directory of the start, which the preparation leaves before it
+// creates and fills the private directory.
+std::wstring againstWorkingDirectory(const std::wstring& path) {
+    wchar_t buffer[6000];
+    DWORD n = GetFullPathNameW(path.c_str(), 6000, buffer, nullptr);
+    return n > 0 && n < 6000 ? std::wstring(buffer, n) : path;
+}
+
 void applyManualTemp(ArgumentVector& vector) {
     int at = findTempSwitch(vector);
     if (at < 0) return;
@@ -39,7 +47,7 @@ void applyManualTemp(ArgumentVector& vector) {
         vector.erase(vector.begin() + at);
         return;
     }
-    std::wstring wide = vector[i + 1];
+    std::wstring wide = againstWorkingDirectory(vector[i + 1]);
     std::string narrow;
     if (isUsableDirectory(wide, false, true) && usableNarrowForm(wide, narrow)) {
         setManualTempRoot(narrow, wide);

@@ -154,7 +154,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             logLine(L"Canceled installer");
-            setInstallStarted(false, true, true);
+            cancelInstallMarkers();
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         }

@@ -31,6 +31,13 @@ void applySwitches(const ArgumentVector& vector) {
     if (scan.manualJre) gState.manualJre = true;
 }
 
+// After Cancel the preparation worker may still run. Ending the process here stops it first;
+// the C runtime's exit would destroy the state it reads while it runs on.
+[[noreturn]] void endAfterCancel() {
+    endLog();
+    ExitProcess(0);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
@@ -78,9 +85,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
     } else {
         registerDialogClass();
         // Without a desktop to show it on (no display), the setup still runs, unseen.
-        if (showProgressDialog() == -1) {
+        INT_PTR result = showProgressDialog();
+        if (result == -1) {
             logError(L"could not show the progress dialog (%d)", int(GetLastError()));
             runPreparation(nullptr);
+        } else if (result == IDOK || result == IDCANCEL) {
+            endAfterCancel();
         }
     }
     return 0;

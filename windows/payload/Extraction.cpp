@@ -8,6 +8,7 @@
 #include "launcher/Log.h"
 #include "payload/BlockFormat.h"
 #include "payload/Config.h"
+#include "payload/SafeNames.h"
 #include "payload/SelfFile.h"
 
 namespace qpk {
@@ -15,13 +16,6 @@ namespace qpk {
 namespace {
 
 uint32_t unextractedPos = 0;
-
-// Win32 drops trailing dots and spaces from path parts, so "..", ". ." and "..." could all
-// end up meaning a parent directory; a part made only of them is never a real name.
-bool isSafePart(const std::string& part) {
-    if (part.empty()) return false;
-    return part.find_first_not_of(". ") != std::string::npos;
-}
 
 bool writeAll(HANDLE target, const unsigned char* data, size_t count) {
     while (count > 0) {
@@ -51,11 +45,11 @@ std::vector<std::string> payloadFileNames(const std::string& joined) {
 }
 
 bool isSafeFileName(const std::string& name) {
-    if (name.find_first_of(":/") != std::string::npos) return false;
+    // Payload names go one directory level deep at most, and only with '\\'.
+    if (name.find('/') != std::string::npos) return false;
     size_t slash = name.find('\\');
-    if (slash == std::string::npos) return isSafePart(name);
-    std::string file = name.substr(slash + 1);
-    return file.find('\\') == std::string::npos && isSafePart(name.substr(0, slash)) && isSafePart(file);
+    if (slash != std::string::npos && name.find('\\', slash + 1) != std::string::npos) return false;
+    return isSafeRelativePath(name, false);
 }
 
 const std::string* firstUnsafeName(const std::vector<std::string>& names) {

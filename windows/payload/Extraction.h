@@ -26,8 +26,8 @@ constexpr int kExtractWriteFailed = 2;  // writing a target file failed
 std::vector<std::string> payloadFileNames(const std::string& joined);
 
 // True when a file of this name, created under a directory, stays inside it: a plain name
-// or one directory level ("dir\file"), with no drive, stream, root, forward slash, and no
-// part that is empty or made only of dots and spaces ("." and ".." among them).
+// or one directory level ("dir\file"), no forward slash, and every part safe by
+// isSafeNamePart (no drive, stream, "..", device name, trailing dot or blank).
 bool isSafeFileName(const std::string& name);
 
 // The first name that is not safe, or nullptr when all are.

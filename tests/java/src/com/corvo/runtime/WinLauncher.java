@@ -15,6 +15,7 @@ public final class WinLauncher {
     public static void initAwtSplashConfig(boolean first, boolean second,
             String text1, int a1, int b1, String text2, int a2, int b2,
             String text3, int a3, int b3, String text4, int a4, int b4) {
+        if (System.getenv("QPK_SPLASH_THROW") != null) throw new IllegalStateException("splash stand-in failure");
         splash = first + "," + second + ","
                 + text1 + "," + a1 + "," + b1 + ","
                 + text2 + "," + a2 + "," + b2 + ","

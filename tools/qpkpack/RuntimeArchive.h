@@ -1,0 +1,21 @@
+// The Java runtime a setup carries, as the payload file "jre.tar.gz": a runtime directory
+// written as a gzip-compressed GNU tar (long names as 'L' entries), or a ready .tar.gz
+// taken as it is. Either is read back with the launcher's own tar reader before it is
+// packed, so a setup never carries an archive that the launcher would refuse.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace qpkpack {
+
+// The payload name of the runtime archive.
+constexpr const char* kRuntimeArchiveName = "jre.tar.gz";
+
+// Fills `archive` with the file to pack: `source` itself when it is a file, otherwise
+// `scratch`, written from the directory `source` (streamed, file by file). `tarSize` is
+// the archive's uncompressed size. On failure `why` says what is wrong.
+bool prepareRuntimeArchive(const std::filesystem::path& source, const std::filesystem::path& scratch,
+                           std::filesystem::path& archive, uint64_t& tarSize, std::string& why);
+
+}  // namespace qpkpack
