@@ -26,8 +26,9 @@ public final class NativeTour {
             VistaFileChooser.initialize0();
             return "called";
         });
-        // Without a display the dialog cannot show: no button was pressed.
-        call(lines, "VistaTaskDialog", () -> VistaTaskDialog.show0(0, "tour", null, null, 0, 0, 0, null,
+        // An owner that is no window: the dialog cannot show, with or without a display, so no
+        // button was pressed.
+        call(lines, "VistaTaskDialog", () -> VistaTaskDialog.show0(1, "tour", null, null, 0, 0, 0, null,
                 new String[0], 0));
         call(lines, "Win32CommunicationBackend",
                 () -> Win32CommunicationBackend.getCurrentProcessId0() == ProcessHandle.current().pid());
