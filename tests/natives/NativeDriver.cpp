@@ -8,7 +8,8 @@
 
 namespace qpknatives {
 
-DriverRun runDriver(const std::string& driverClass, const std::vector<std::string>& args, unsigned timeoutMs) {
+qpktest::RunOptions driverOptions(const std::string& driverClass, const std::vector<std::string>& args,
+                                  unsigned timeoutMs) {
   qpktest::RunOptions o;
   o.program = qpktest::toWindowsPath(std::string(QPK_JDK11_HOME) + "/bin/java.exe");
   // The drivers jar comes second: its classes only add to the stand-ins' package.
@@ -19,14 +20,22 @@ DriverRun runDriver(const std::string& driverClass, const std::vector<std::strin
   o.args.insert(o.args.end(), args.begin(), args.end());
   o.unsetEnv = {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"};
   o.timeoutMs = timeoutMs;
+  return o;
+}
+
+DriverRun driverLines(qpktest::RunResult result) {
   DriverRun run;
-  run.result = qpktest::runProgram(o);
+  run.result = std::move(result);
   std::istringstream in(run.result.stdoutText);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     run.lines.push_back(line);
   }
   return run;
+}
+
+DriverRun runDriver(const std::string& driverClass, const std::vector<std::string>& args, unsigned timeoutMs) {
+  return driverLines(qpktest::runProgram(driverOptions(driverClass, args, timeoutMs)));
 }
 
 void expectAllPassed(const std::string& output, int minimumCases) {

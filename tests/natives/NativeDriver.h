@@ -18,6 +18,12 @@ struct DriverRun {
 DriverRun runDriver(const std::string& driverClass, const std::vector<std::string>& args = {},
                     unsigned timeoutMs = 120000);
 
+// How runDriver starts the driver, for a test that operates the driver's windows while it runs
+// (qpktest::RunningProgram); driverLines then splits what the driver printed.
+qpktest::RunOptions driverOptions(const std::string& driverClass, const std::vector<std::string>& args = {},
+                                  unsigned timeoutMs = 120000);
+DriverRun driverLines(qpktest::RunResult result);
+
 // Fails the current test on any FAIL line, a missing DONE line, or fewer than
 // `minimumCases` PASS lines; for a run also if it did not start, timed out or failed.
 void expectAllPassed(const std::string& output, int minimumCases);

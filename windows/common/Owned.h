@@ -3,6 +3,7 @@
 // report the error of the call that failed.
 #pragma once
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -80,6 +81,20 @@ struct LibraryTraits {
     static void close(Handle h) { FreeLibrary(h); }
 };
 
+// Memory that Windows hands out to be freed with CoTaskMemFree (shell paths and names).
+struct CoTaskMemoryTraits {
+    using Handle = void*;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CoTaskMemFree(h); }
+};
+
+// SIDs made by AllocateAndInitializeSid.
+struct AllocatedSidTraits {
+    using Handle = PSID;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { FreeSid(h); }
+};
+
 // COM interfaces: Release instead of close.
 template <class Interface>
 struct ComTraits {
@@ -105,9 +120,11 @@ using UniqueHandle = Owned<KernelTraits>;  // processes, threads, events, semaph
 using UniqueFind = Owned<FindTraits>;
 using UniqueKey = Owned<RegKeyTraits>;
 using UniqueLibrary = Owned<LibraryTraits>;
+using UniqueCoTaskMemory = Owned<CoTaskMemoryTraits>;
+using UniqueAllocatedSid = Owned<AllocatedSidTraits>;
 template <class Interface>
 using UniqueCom = Owned<ComTraits<Interface>>;
 using UniqueService = Owned<ServiceHandleTraits>;  // service control manager and services
-using UniqueLocalMemory = Owned<LocalMemoryTraits>;  // LocalAlloc results, e.g. converted SIDs
+using UniqueLocalMemory = Owned<LocalMemoryTraits>;  // LocalAlloc results: converted SIDs, security descriptors, ACLs
 
 }  // namespace qpk

@@ -20,13 +20,6 @@ namespace {
 constexpr DWORD kNameChars = 8192;
 constexpr DWORD kSidBytes = 8192;
 
-struct SidTraits {
-    using Handle = PSID;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { FreeSid(h); }
-};
-using UniqueAllocatedSid = Owned<SidTraits>;
-
 struct TokenFunctions {
     BOOL(WINAPI* allocateAndInitializeSid)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
                                            DWORD, DWORD, PSID*) = nullptr;

@@ -2,6 +2,7 @@ package com.quillpack.standin;
 
 import com.corvo.runtime.util.WinDel;
 import com.quillpack.runtime.installer.platform.win32.Common;
+import com.quillpack.runtime.installer.platform.win32.NativeTour;
 import java.io.IOException;
 import java.io.OutputStream;
 import java.lang.management.ManagementFactory;
@@ -110,6 +111,9 @@ public final class Recorder {
                 return true;
             case "marker":
                 setInstallMarker(Integer.parseInt(value));
+                return true;
+            case "natives":
+                write(recordFile, NativeTour.run(System.getProperty("user.dir")), true);
                 return true;
             case "thread":
                 startThread(Long.parseLong(value), recordFile);
