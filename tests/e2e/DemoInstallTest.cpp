@@ -1,0 +1,61 @@
+// The demo installer packed like scripts/demo packs it, run on the installed Java 11 runtime:
+// it installs and then uninstalls, and each time the result is read from outside the setup
+// (the file system, Wine's reg.exe, the link loaded by the linktarget helper).
+#include "SetupFixture.h"
+
+#include "BuildPaths.h"
+
+namespace qpke2e {
+namespace {
+
+const std::string kUninstallKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillpack Demo";
+
+std::string localFolder(const char* variable) {
+    const char* value = getenv(variable);
+    return value ? value : "";
+}
+
+class DemoInstall : public SetupTest {
+protected:
+    qpktest::RunResult tool(const std::string& program, const std::vector<std::string>& args) {
+        qpktest::RunOptions o;
+        o.program = program;
+        o.args = args;
+        return runWith(o);
+    }
+};
+
+TEST_F(DemoInstall, InstallsThenUninstallsFilesEntryAndLink) {
+    runOnInstalledRuntime();
+    pack(R"({"settings": {"applicationKind": 1, "productKind": "q", "minJavaVersion": "11"},
+             "messages": {"errorCaption": "Demo Setup", "setupCaption": "Demo Setup"},
+             "files": [{"name": "qpkruntime.jar", "source": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_JAR)) + R"(},
+                       {"name": "welcome.txt", "source": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_WELCOME)) + "}]}");
+    const std::string folder = localFolder("LOCALAPPDATA") + "\\Programs\\Quillpack Demo";
+    const std::string link = localFolder("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Quillpack Demo.lnk";
+    const std::string reg = localFolder("SystemRoot") + "\\system32\\reg.exe";
+
+    qpktest::RunResult installed = run({});
+    ASSERT_EQ(installed.exitCode, 0u) << installed.stdoutText << installed.stderrText;
+    const std::string welcome = readFile(qpktest::toWindowsPath(QPK_DEMO_WELCOME));
+    ASSERT_FALSE(welcome.empty());
+    EXPECT_EQ(readFile(folder + "\\welcome.txt"), welcome);
+    qpktest::RunResult entry = tool(reg, {"query", kUninstallKey});
+    EXPECT_EQ(entry.exitCode, 0u) << entry.stderrText;
+    for (const std::string& value : std::vector<std::string>{"DisplayName    REG_SZ    Quillpack Demo", "DisplayVersion    REG_SZ    1.0",
+                                     "InstallLocation    REG_SZ    " + folder, "setup.exe\" --uninstall"})
+        EXPECT_TRUE(contains(entry.stdoutText, value)) << value << " not in\n" << entry.stdoutText;
+    qpktest::RunResult target = tool(qpktest::helperPath("linktarget"), {link});
+    EXPECT_EQ(target.exitCode, 0u);
+    EXPECT_EQ(target.stdoutText, folder + "\\welcome.txt\n");
+
+    qpktest::RunResult removed = run({"--uninstall"});
+    ASSERT_EQ(removed.exitCode, 0u) << removed.stdoutText << removed.stderrText;
+    EXPECT_FALSE(fileExists(folder));
+    EXPECT_NE(tool(reg, {"query", kUninstallKey}).exitCode, 0u);
+    EXPECT_FALSE(fileExists(link));
+    EXPECT_NE(tool(qpktest::helperPath("linktarget"), {link}).exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace qpke2e
