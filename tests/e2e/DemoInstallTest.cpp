@@ -1,9 +1,10 @@
 // The demo installer packed like scripts/demo packs it, run on the installed Java 11 runtime:
-// it installs and then uninstalls, and each time the result is read from outside the setup
-// (the file system, Wine's reg.exe, the link loaded by the linktarget helper).
+// it fails where its folder is blocked, installs, and uninstalls; each time the result is read from
+// outside the setup (the file system, Wine's reg.exe, the link loaded by the linktarget helper).
 #include "SetupFixture.h"
 
 #include "BuildPaths.h"
+#include "Utf8.h"
 
 namespace qpke2e {
 namespace {
@@ -34,6 +35,16 @@ TEST_F(DemoInstall, InstallsThenUninstallsFilesEntryAndLink) {
     const std::string folder = localFolder("LOCALAPPDATA") + "\\Programs\\Quillpack Demo";
     const std::string link = localFolder("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Quillpack Demo.lnk";
     const std::string reg = localFolder("SystemRoot") + "\\system32\\reg.exe";
+
+    // A file where the folder belongs: the install fails, says why and registers nothing.
+    makeDirectory(localFolder("LOCALAPPDATA") + "\\Programs");
+    writeFile(folder, "in the way");
+    ASSERT_TRUE(fileExists(folder));
+    qpktest::RunResult blocked = run({});
+    DeleteFileW(qpktest::widen(folder).c_str());
+    EXPECT_EQ(blocked.exitCode, 1u);
+    EXPECT_TRUE(contains(blocked.stderrText, "Quillpack Demo: cannot copy the files to")) << blocked.stderrText;
+    EXPECT_NE(tool(reg, {"query", kUninstallKey}).exitCode, 0u);
 
     qpktest::RunResult installed = run({});
     ASSERT_EQ(installed.exitCode, 0u) << installed.stdoutText << installed.stderrText;
