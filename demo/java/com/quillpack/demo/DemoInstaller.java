@@ -29,16 +29,13 @@ public final class DemoInstaller {
         // The launcher puts its own arguments (kind, main class, paths) before the user's.
         boolean uninstall = Arrays.asList(args).contains("--uninstall");
         ProgressWindow window = ProgressWindow.open(NAME + (uninstall ? " - Uninstall" : " - Setup"));
-        try {
-            String result = uninstall ? uninstall(window) : install(window);
-            if (result != null) {
-                System.err.println(NAME + ": " + result);
-                return 1;
-            }
-            return 0;
-        } finally {
-            window.close();
+        String result = uninstall ? uninstall(window) : install(window);
+        window.close(result == null ? "Done." : "Failed: " + result);
+        if (result != null) {
+            System.err.println(NAME + ": " + result);
+            return 1;
         }
+        return 0;
     }
 
     private static Path installFolder() {

@@ -12,6 +12,8 @@ import javax.swing.SwingUtilities;
  * every call does nothing.
  */
 final class ProgressWindow {
+    private static final long LINGER_MILLIS = 1500;
+
     private final JFrame frame;
     private final JLabel label;
 
@@ -46,7 +48,15 @@ final class ProgressWindow {
         if (label != null) SwingUtilities.invokeLater(() -> label.setText(text));
     }
 
-    void close() {
-        if (frame != null) SwingUtilities.invokeLater(frame::dispose);
+    /** Leaves the last step readable for a moment (the work often takes less), then closes. */
+    void close(String lastStep) {
+        if (frame == null) return;
+        status(lastStep);
+        try {
+            Thread.sleep(LINGER_MILLIS);
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+        }
+        SwingUtilities.invokeLater(frame::dispose);
     }
 }
