@@ -86,7 +86,7 @@ TEST_F(RuntimeChoiceBox, LocatedRuntimeIsRecordedAndRunsTheInstaller) {
 
 // With entry 155 the progress dialog opens only for the download.
 TEST_F(RuntimeChoiceBox, DownloadShowsItsProgressAndTheInstallerRuns) {
-    DownloadServer server(dir(), "whole", runtimeArchive());
+    DownloadServer server(dir(), "slow", runtimeArchive());
     ASSERT_FALSE(server.url().empty());
     auto choice = startChoice(R"(, "155": "1", "150": )" + jsonText(server.url()),
                               "Locate or download a 64-bit runtime.", {1004, 1005, IDCANCEL});

@@ -3,7 +3,8 @@
   download_server.py SCRIPT BODY_FILE PORT_FILE REQUEST_LOG SECONDS
 Writes its free port to PORT_FILE and answers each GET (path appended to REQUEST_LOG) by SCRIPT:
 whole; break (the first answer breaks off half-way); nolength (no Content-Length); empty;
-missing (status 404 with the body).
+missing (status 404 with the body); slow (whole, paced over about three seconds, so that
+a watcher sees the download's progress).
 Ends after SECONDS, 200 requests or when PORT_FILE.stop appears, then writes PORT_FILE.done.
 Its output goes to REQUEST_LOG.err: Wine starts it with the test run's streams."""
 import http.server, os, socket, sys, time
@@ -29,6 +30,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
             self.connection.shutdown(socket.SHUT_RDWR)
+        elif script == "slow":
+            step = max(1, len(body) // 60)
+            for start in range(0, len(body), step):
+                self.wfile.write(body[start:start + step])
+                self.wfile.flush()
+                time.sleep(0.05)
         elif script != "empty":
             self.wfile.write(body)
 
