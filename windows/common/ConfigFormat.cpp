@@ -34,7 +34,7 @@ bool formatConfigured(const std::wstring& format, const std::vector<FormatArgume
             ++j;
             while (j < format.size() && isDigit(format[j])) ++j;
         }
-        std::wstring spec = format.substr(i, j - i);
+        std::wstring directive = format.substr(i, j - i);
         if (j < format.size() && format[j] == L'l') ++j;  // "%lf" is "%f"; "%ls" a wide string
         if (j >= format.size() || next >= args.size()) return false;
         wchar_t conversion = format[j];
@@ -44,8 +44,8 @@ bool formatConfigured(const std::wstring& format, const std::vector<FormatArgume
             result += arg.text;
         } else if (isFloatConversion(conversion) && !arg.isText) {
             wchar_t field[512];
-            spec += conversion;
-            int n = std::swprintf(field, 512, spec.c_str(), arg.number);
+            directive += conversion;
+            int n = std::swprintf(field, 512, directive.c_str(), arg.number);
             if (n < 0 || n >= 512) return false;
             result.append(field, size_t(n));
         } else {
