@@ -38,14 +38,22 @@ TEST_F(KitInstall, ReadsItsTrailerWritesTheRegistryAndLeavesNothingBehind) {
     makeDirectory(reports);
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
 
+    // Started from a path with a quote, which the launcher's splitter reads as grouping unless
+    // the deletion role's command line puts it inside double quotes.
+    std::string folder = dir() + "\\Jo's_setups";
+    makeDirectory(folder);
+    std::string program = folder + "\\setup.exe";
+    writeFile(program, readFile(setup()));
+
     qpktest::RunOptions o = options({});
+    o.program = program;
     o.args = {"install", reports, kKey};
     o.timeoutMs = 90000;
     qpktest::RunResult r = runWith(o);
     ASSERT_EQ(r.exitCode, 0u) << r.stdoutText << r.stderrText;
     std::string report = readFile(reports + "\\report.txt");
     ASSERT_EQ(outputValue(report, "done"), "1") << report;
-    EXPECT_EQ(outputValue(report, "executable"), setup());
+    EXPECT_EQ(outputValue(report, "executable"), program);
     EXPECT_EQ(outputValue(report, "arguments"), "install|" + reports + "|" + kKey);
     EXPECT_TRUE(readFile(reports + "\\trailer.bin") == trailer) << "the installer saw other bytes as its trailer";
     EXPECT_EQ(outputValue(report, "registry"), "true");
