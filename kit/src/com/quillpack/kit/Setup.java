@@ -122,7 +122,10 @@ public final class Setup {
      * directory is listed when the JVM shuts down (when the main method returns or
      * {@link System#exit} is called, not after {@link Runtime#halt}), so files written into it
      * after this call go too; then the list is handed to the delayed-deletion role as by
-     * {@link #deleteWhenDone}. Calling it again does nothing more.
+     * {@link #deleteWhenDone}. Calling it again does nothing more. A program the installer
+     * starts with this directory as its working directory (a {@link ProcessBuilder}'s default)
+     * keeps it while it runs, and Windows then deletes it only at the next boot: give such a
+     * program another working directory.
      *
      * @throws IllegalStateException in a language restart, whose launcher holds no semaphore
      * @throws NotStartedBySetupException outside a setup
