@@ -38,6 +38,10 @@ wine_session_start() {
   # Unmanaged windows: without a window manager, closing a managed window waits two seconds
   # for a state change that never comes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Wine's shell starts winemenubuilder for every shortcut a program saves; it inherits the
+  # program's current directory (a setup's private temporary directory) and can outlive the
+  # program, so that the directory cannot be deleted after it. No menu entries, no such process.
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null 2>&1
   # The first program that touches user32 starts the desktop process, which keeps the
   # standard streams it inherited; Wine ends it a second after its last user exits, and the
   # next one starts it anew. Were that a test, ctest would wait on its output pipe for ever.

@@ -60,6 +60,15 @@ std::string narrowEntry(int id, size_t capacity) {
     return buffer;
 }
 
+// System.exit ends the process through the JVM's own C runtime, which runs none of the
+// launcher's exit work; the JVM calls this instead, which does what a return from WinMain
+// would: the launcher's output is flushed and its log deleted unless kept.
+void JNICALL endProcessFromJava(jint code) {
+    fflush(nullptr);
+    endLog();
+    ExitProcess(UINT(code));
+}
+
 bool createJvm(const std::vector<std::string>& properties, const ArgumentVector& arguments) {
     // The JVM may keep pointers into its option strings while it runs, which is until the
     // process ends: the list is never freed.
@@ -69,6 +78,7 @@ bool createJvm(const std::vector<std::string>& properties, const ArgumentVector&
         vmOptions[i].optionString = const_cast<char*>(options[i].c_str());
         vmOptions[i].extraInfo = nullptr;
     }
+    vmOptions.push_back(JavaVMOption{const_cast<char*>("exit"), reinterpret_cast<void*>(&endProcessFromJava)});
     JavaVMInitArgs initArgs{};
     initArgs.version = JNI_VERSION_1_2;
     initArgs.nOptions = jint(vmOptions.size());

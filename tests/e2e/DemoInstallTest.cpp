@@ -1,6 +1,7 @@
 // The demo installer packed like scripts/demo packs it, run on the installed Java 11 runtime:
 // it fails where its folder is blocked, installs, and uninstalls; each time the result is read from
-// outside the setup (the file system, Wine's reg.exe, the link loaded by the linktarget helper).
+// outside the setup (the file system, Wine's reg.exe, the link loaded by the linktarget helper),
+// and each time nothing of the run is left in the temporary root once it has ended.
 #include "SetupFixture.h"
 
 #include "BuildPaths.h"
@@ -28,10 +29,12 @@ protected:
 
 TEST_F(DemoInstall, InstallsThenUninstallsFilesEntryAndLink) {
     runOnInstalledRuntime();
-    pack(R"({"settings": {"applicationKind": 1, "productKind": "q", "minJavaVersion": "11"},
+    pack(R"({"settings": {"applicationKind": 1, "productKind": "q", "minJavaVersion": "11",
+                          "mainClass": "com.quillpack.demo.DemoInstaller"},
              "messages": {"errorCaption": "Demo Setup", "setupCaption": "Demo Setup"},
-             "files": [{"name": "qpkruntime.jar", "source": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_JAR)) + R"(},
-                       {"name": "welcome.txt", "source": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_WELCOME)) + "}]}");
+             "files": [{"name": "qpkruntime.jar", "source": )" + jsonText(qpktest::toWindowsPath(QPK_KIT_JAR)) + R"(},
+                       {"name": "demo-installer.jar", "source": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_JAR)) + R"(}],
+             "trailer": )" + jsonText(qpktest::toWindowsPath(QPK_DEMO_APP)) + "}");
     const std::string folder = localFolder("LOCALAPPDATA") + "\\Programs\\Quillpack Demo";
     const std::string link = localFolder("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Quillpack Demo.lnk";
     const std::string reg = localFolder("SystemRoot") + "\\system32\\reg.exe";
@@ -43,11 +46,13 @@ TEST_F(DemoInstall, InstallsThenUninstallsFilesEntryAndLink) {
     qpktest::RunResult blocked = run({});
     DeleteFileW(qpktest::widen(folder).c_str());
     EXPECT_EQ(blocked.exitCode, 1u);
-    EXPECT_TRUE(contains(blocked.stderrText, "Quillpack Demo: cannot copy the files to")) << blocked.stderrText;
+    EXPECT_TRUE(contains(blocked.stderrText, "Quillpack Demo: cannot unpack the application into")) << blocked.stderrText;
     EXPECT_NE(tool(reg, {"query", kUninstallKey}).exitCode, 0u);
+    EXPECT_EQ(leftAfterCleanUp(tmp()), std::vector<std::string>{});
 
     qpktest::RunResult installed = run({});
     ASSERT_EQ(installed.exitCode, 0u) << installed.stdoutText << installed.stderrText;
+    EXPECT_EQ(leftAfterCleanUp(tmp()), std::vector<std::string>{});
     const std::string welcome = readFile(qpktest::toWindowsPath(QPK_DEMO_WELCOME));
     ASSERT_FALSE(welcome.empty());
     EXPECT_EQ(readFile(folder + "\\welcome.txt"), welcome);
@@ -62,6 +67,7 @@ TEST_F(DemoInstall, InstallsThenUninstallsFilesEntryAndLink) {
 
     qpktest::RunResult removed = run({"--uninstall"});
     ASSERT_EQ(removed.exitCode, 0u) << removed.stdoutText << removed.stderrText;
+    EXPECT_EQ(leftAfterCleanUp(tmp()), std::vector<std::string>{});
     EXPECT_FALSE(fileExists(folder));
     EXPECT_NE(tool(reg, {"query", kUninstallKey}).exitCode, 0u);
     EXPECT_FALSE(fileExists(link));

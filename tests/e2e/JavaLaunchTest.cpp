@@ -233,6 +233,8 @@ TEST_F(JavaLaunch, LanguageRestartUsesTheFilledDirectoryOrExtractsAgain) {
     std::string filled = dir() + "\\filled";
     makeDirectory(filled);
     writeFile(filled + "\\qpkruntime.jar", readFile(runtimeJar()));
+    makeDirectory(filled + "\\kit");
+    writeFile(filled + "\\kit\\quillpack-installer-kit.jar", readFile(qpktest::toWindowsPath(QPK_KIT_JAR)));
     writeFile(filled + "\\qpkparams.conf", "x\n");
     qpktest::RunOptions o = options({{"QPK_JAVA_RECORD", record_}});
     o.argText = "__qpk_lang_restart";

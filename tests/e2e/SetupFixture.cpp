@@ -49,6 +49,20 @@ qpktest::RunResult finished(qpktest::RunResult r) {
     return r;
 }
 
+// The names of a directory's entries that match a pattern, "." and ".." left out.
+std::vector<std::string> namesMatching(const std::string& directory, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(qpktest::widen(directory + "\\" + pattern).c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..") names.push_back(qpktest::narrow(name));
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return names;
+}
+
 }  // namespace
 
 std::string jsonText(const std::string& text) {
@@ -96,6 +110,15 @@ bool fileExists(const std::string& path) {
 
 void makeDirectory(const std::string& path) { CreateDirectoryW(qpktest::widen(path).c_str(), nullptr); }
 
+std::vector<std::string> leftAfterCleanUp(const std::string& directory, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<std::string> left = namesMatching(directory, "*");
+        if (left.empty() || GetTickCount() - start > timeoutMs) return left;
+        Sleep(250);
+    }
+}
+
 long long installMarker(const std::string& name) {
     DWORD value = 0, size = sizeof value;
     if (RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\larchmont-works\\corvo", name.c_str(), RRF_RT_REG_DWORD, nullptr,
@@ -129,11 +152,17 @@ std::string basicManifest(const std::string& extraNarrow) {
            R"(}, "wide": {"1000": "Test Setup"}, "files": []})";
 }
 
+std::string standinFileEntries(const std::string& jar) {
+    return R"({"name": "qpkruntime.jar", "source": )" + jsonText(jar) +
+           R"(}, {"name": "kit\\quillpack-installer-kit.jar", "source": )" +
+           jsonText(qpktest::toWindowsPath(QPK_KIT_JAR)) + "}";
+}
+
 std::string SetupTest::installerManifest(const std::string& extraNarrow, const std::string& productKind) {
     withRuntime_ = true;
     return R"({"narrow": {"107": "1", "2001": ")" + productKind + "\"" + extraNarrow +
-           R"(}, "wide": {"1000": "Test Setup"}, "files": [{"name": "qpkruntime.jar", "source": )" +
-           jsonText(qpktest::toWindowsPath(QPK_RUNTIME_JAR)) + "}]}";
+           R"(}, "wide": {"1000": "Test Setup"}, "files": [)" +
+           standinFileEntries(qpktest::toWindowsPath(QPK_RUNTIME_JAR)) + "]}";
 }
 
 void SetupTest::SetUp() {
@@ -194,12 +223,7 @@ qpktest::RunResult SetupTest::runTail(const std::string& tail, const std::map<st
 std::vector<std::string> SetupTest::logs(const std::string& directory) const {
     std::string d = directory.empty() ? tmp_ : directory;
     std::vector<std::string> out;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(qpktest::widen(d + "\\qpk_nlog_*.log").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return out;
-    do out.push_back(d + "\\" + qpktest::narrow(fd.cFileName));
-    while (FindNextFileW(find, &fd));
-    FindClose(find);
+    for (const std::string& name : namesMatching(d, "qpk_nlog_*.log")) out.push_back(d + "\\" + name);
     return out;
 }
 

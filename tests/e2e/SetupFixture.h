@@ -32,6 +32,10 @@ void makeDirectory(const std::string& path);
 // order, as the block reader meets them; the last entry is where the file records begin.
 std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart);
 
+// Waits up to `timeoutMs` for `directory` to hold nothing (as a setup's clean-up after it has
+// ended empties its temporary root) and returns the names of what is still there.
+std::vector<std::string> leftAfterCleanUp(const std::string& directory, DWORD timeoutMs = 60000);
+
 // An installation-started marker under HKCU (DWORD), -1 when absent.
 long long installMarker(const std::string& name);
 
@@ -81,5 +85,9 @@ private:
 
 // The manifest most tests start from: an installer whose errors go to message boxes.
 std::string basicManifest(const std::string& extraNarrow = std::string());
+
+// The manifest's "files" entries of the installer stand-in: `jar` as the runtime archive, and
+// the installer kit where the stand-in's manifest looks for it.
+std::string standinFileEntries(const std::string& jar);
 
 }  // namespace qpke2e

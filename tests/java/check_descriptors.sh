@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Compares the compiled stand-in classes with what the launcher expects of them: every entry of
-# the registration list must be a static native method of its class with exactly that JNI
-# descriptor, every native method of those classes must be in the list (create0 is exported
-# but never registered), and the members the launcher calls must exist with their descriptors.
-#   check_descriptors.sh JAVAP JAR NATIVE_METHODS_INC
+# Compares the compiled classes (the kit's, and the stand-in's main class of the other product
+# kinds) with what the launcher expects of them: every entry of the registration list must be
+# a static native method of its class with exactly that JNI descriptor, every native method of
+# those classes must be in the list (create0 is exported but never registered), and the
+# members the launcher calls must exist with their descriptors.
+#   check_descriptors.sh JAVAP CLASSPATH NATIVE_METHODS_INC
 set -euo pipefail
 exec </dev/null
 
 javap="$1"
-jar="$2"
+classpath="$2"
 inc="$3"
 package=com.quillpack.runtime.installer.platform.win32
 
@@ -42,7 +43,7 @@ mapfile -t wanted < <(printf '%s\n' "${wanted[@]}" | awk '!seen[$0]++')
 
 # javap prints a member's declaration, then its descriptor on the next line; this turns the
 # pair into "class name descriptor static native" (the last two as 1 or 0).
-members="$("$javap" -s -p -cp "$jar" "${wanted[@]}" | awk '
+members="$("$javap" -s -p -cp "$classpath" "${wanted[@]}" | awk '
   /^[^ ].*(class|interface) [^ ]+.*\{$/ {
     for (i = 1; i <= NF; i++) if ($i == "class" || $i == "interface") { cls = $(i + 1); break }
     next
@@ -79,7 +80,7 @@ declared_as() {  # class name: what the class declares under that name
 
 for class in "${wanted[@]}"; do
   awk -v c="$class" '$1 == c { f = 1 } END { exit !f }' <<<"$members" \
-    || fail "class $class is missing from $jar"
+    || fail "class $class is missing from $classpath"
 done
 
 while read -r class method descriptor; do

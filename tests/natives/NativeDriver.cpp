@@ -12,9 +12,9 @@ qpktest::RunOptions driverOptions(const std::string& driverClass, const std::vec
                                   unsigned timeoutMs) {
   qpktest::RunOptions o;
   o.program = qpktest::toWindowsPath(std::string(QPK_JDK11_HOME) + "/bin/java.exe");
-  // The drivers jar comes second: its classes only add to the stand-ins' package.
+  // The drivers jar comes second: its classes only add to the kit's package.
   o.args = {"-cp",
-            qpktest::toWindowsPath(QPK_RUNTIME_JAR) + ";" + qpktest::toWindowsPath(QPK_NATIVE_DRIVERS_JAR),
+            qpktest::toWindowsPath(QPK_KIT_JAR) + ";" + qpktest::toWindowsPath(QPK_NATIVE_DRIVERS_JAR),
             "com.quillpack.runtime.installer.platform.win32." + driverClass,
             qpktest::toWindowsPath(QPK_NATIVES_DLL)};
   o.args.insert(o.args.end(), args.begin(), args.end());

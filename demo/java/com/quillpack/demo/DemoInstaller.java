@@ -1,33 +1,44 @@
 package com.quillpack.demo;
 
-import com.quillpack.runtime.installer.platform.win32.UserSystem;
+import com.quillpack.kit.Setup;
 import java.io.IOException;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.nio.file.StandardCopyOption;
-import java.util.Arrays;
 import java.util.Comparator;
+import java.util.List;
 import java.util.stream.Stream;
+import java.util.zip.ZipEntry;
+import java.util.zip.ZipInputStream;
 
 /**
- * Installs the demo's payload for the current user: the files into the local program folder,
- * an uninstall entry in the registry and a Start menu link. "--uninstall" removes all three.
+ * Installs the demo application for the current user: the files of the archive the setup
+ * carries as its trailer into the local program folder, an uninstall entry in the registry and
+ * a Start menu link. "--uninstall" removes all three. Either way the setup's temporary
+ * directory goes once the installer has ended.
  */
 public final class DemoInstaller {
     static final String NAME = "Quillpack Demo";
     static final String VERSION = "1.0";
     static final String UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + NAME;
-    /** What the setup carries for the user; the rest of its payload runs the installer. */
-    static final String[] PAYLOAD = {"welcome.txt"};
     static final String LINK_TARGET = "welcome.txt";
 
     private DemoInstaller() {}
 
-    /** The exit code: 0 done, 1 failed (the reason on standard error). */
-    public static int run(String[] args) {
-        // The launcher puts its own arguments (kind, main class, paths) before the user's.
-        boolean uninstall = Arrays.asList(args).contains("--uninstall");
+    /**
+     * Installs, or uninstalls with "--uninstall", and ends the process with 0 when done or 1
+     * when it failed (the reason on standard error).
+     *
+     * @param args the program's arguments
+     */
+    public static void main(String[] args) {
+        Setup.deleteTemporaryDirectoryWhenDone();
+        System.exit(run(List.of(args)));
+    }
+
+    static int run(List<String> args) {
+        boolean uninstall = args.contains("--uninstall");
         ProgressWindow window = ProgressWindow.open(NAME + (uninstall ? " - Uninstall" : " - Setup"));
         String result = uninstall ? uninstall(window) : install(window);
         window.close(result == null ? "Done." : "Failed: " + result);
@@ -50,24 +61,19 @@ public final class DemoInstaller {
 
     /** Null on success, otherwise what went wrong. */
     static String install(ProgressWindow window) {
-        String tempDir = System.getProperty("corvo.tempDir");
         Path folder = installFolder();
         Path link = linkFile();
-        if (tempDir == null || tempDir.isEmpty()) return "the launcher named no temporary directory";
         if (folder == null || link == null) return "the user's program folders are unknown";
         try {
-            window.status("Copying files to " + folder);
+            window.status("Unpacking the application into " + folder);
             Files.createDirectories(folder);
-            for (String name : PAYLOAD) {
-                Files.copy(Paths.get(tempDir, name), folder.resolve(name), StandardCopyOption.REPLACE_EXISTING);
-                System.out.println("installed " + folder.resolve(name));
-            }
+            String outside = unpack(folder);
+            if (outside != null) return "the application archive's entry " + outside + " lies outside " + folder;
         } catch (IOException e) {
-            return "cannot copy the files to " + folder + ": " + e;
+            return "cannot unpack the application into " + folder + ": " + e;
         }
         window.status("Writing the uninstall entry");
-        String setup = ProcessHandle.current().info().command().orElse(null);
-        if (setup == null) return "cannot tell the setup's own path for the uninstall command";
+        String setup = Setup.executable().toString();
         if (!UserSystem.setUserString(UNINSTALL_KEY, "DisplayName", NAME)
                 || !UserSystem.setUserString(UNINSTALL_KEY, "DisplayVersion", VERSION)
                 || !UserSystem.setUserString(UNINSTALL_KEY, "InstallLocation", folder.toString())
@@ -86,6 +92,25 @@ public final class DemoInstaller {
             return "cannot create the link " + link;
         }
         System.out.println("linked " + link + " -> " + target);
+        return null;
+    }
+
+    // The trailer is a zip archive of the application's files; returns the name of an entry
+    // that would land outside the folder, which stops the unpacking, or null.
+    private static String unpack(Path folder) throws IOException {
+        try (ZipInputStream archive = new ZipInputStream(Setup.openTrailer())) {
+            for (ZipEntry entry; (entry = archive.getNextEntry()) != null;) {
+                Path target = folder.resolve(entry.getName()).normalize();
+                if (!target.startsWith(folder)) return entry.getName();
+                if (entry.isDirectory()) {
+                    Files.createDirectories(target);
+                    continue;
+                }
+                Files.createDirectories(target.getParent());
+                Files.copy(archive, target, StandardCopyOption.REPLACE_EXISTING);
+                System.out.println("installed " + target);
+            }
+        }
         return null;
     }
 

@@ -2,7 +2,6 @@ package com.quillpack.standin;
 
 import com.corvo.runtime.util.WinDel;
 import com.quillpack.runtime.installer.platform.win32.Common;
-import com.quillpack.runtime.installer.platform.win32.NativeTour;
 import java.io.IOException;
 import java.io.OutputStream;
 import java.lang.management.ManagementFactory;
@@ -17,6 +16,7 @@ import java.util.Properties;
 import java.util.TreeSet;
 import java.util.concurrent.TimeUnit;
 import java.util.concurrent.atomic.AtomicReference;
+import java.util.stream.Collectors;
 import javax.swing.JFrame;
 import javax.swing.SwingUtilities;
 
@@ -81,7 +81,8 @@ public final class Recorder {
         for (int i = 0; i < vmArgs.size(); i++) {
             lines.add("vmarg." + i + "=" + vmArgs.get(i));
         }
-        lines.add("initFromLauncher=" + Common.flagsReceived());
+        lines.add("initFromLauncher=" + Common.launcherReports().stream().map(String::valueOf)
+                .collect(Collectors.joining(",")));
         lines.add("externalExecutable=" + WinDel.externalExecutable);
         String splash = com.corvo.runtime.WinLauncher.splashArguments();
         lines.add("splash=" + (splash == null ? "none" : splash));

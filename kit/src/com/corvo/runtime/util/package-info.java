@@ -1,0 +1,4 @@
+/**
+ * Where the launcher publishes its executable.
+ */
+package com.corvo.runtime.util;

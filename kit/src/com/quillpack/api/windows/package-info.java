@@ -1,0 +1,4 @@
+/**
+ * Registry data types of the natives.
+ */
+package com.quillpack.api.windows;
