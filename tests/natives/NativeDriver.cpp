@@ -44,8 +44,9 @@ bool onWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
+// Not gtest's own skip marker: ctest would take the whole test for skipped.
 void skipCheck(const std::string& name, const std::string& reason) {
-  std::printf("[  SKIPPED ] %s: %s\n", name.c_str(), reason.c_str());
+  std::printf("SKIP %s: %s\n", name.c_str(), reason.c_str());
 }
 
 void expectAllPassed(const std::string& output, int minimumCases) {
@@ -54,10 +55,7 @@ void expectAllPassed(const std::string& output, int minimumCases) {
   std::istringstream in(output);
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("PASS ", 0) == 0) ++passed;
-    if (line.rfind("SKIP ", 0) == 0) {
-      ++passed;
-      std::printf("[  SKIPPED ] %s\n", line.substr(5).c_str());
-    }
+    if (line.rfind("SKIP ", 0) == 0) ++passed;
     if (line.rfind("FAIL ", 0) == 0) ADD_FAILURE() << line;
     if (line.rfind("DONE ", 0) == 0) done = true;
   }
