@@ -62,7 +62,7 @@ TEST(ShellLinkNatives, DriverCasesAndLinksReadBack) {
   qpktest::ScratchDir scratch("qpk-links");
   const std::string target = qpktest::helperPath("testwindow");
   qpknatives::DriverRun run = qpknatives::runDriver("ShellLinkDriver", {scratch.path(), target});
-  qpknatives::expectAllPassed(run, 8);
+  qpknatives::expectAllPassed(run, 10);
 
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   LinkFields full, bare, narrow;
@@ -91,6 +91,7 @@ TEST(ShellLinkNatives, DriverCasesAndLinksReadBack) {
   EXPECT_EQ(narrow.arguments, L"narrow args");
   EXPECT_EQ(narrow.description, L"narrow");
   EXPECT_FALSE(scratch.exists("missing"));
+  EXPECT_FALSE(scratch.exists("no target.lnk"));
   CoUninitialize();
 }
 
