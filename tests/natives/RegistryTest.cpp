@@ -101,7 +101,7 @@ TEST_F(RegistryNatives, DriverCasesAndOutsideView) {
   qpktest::ScratchDir scratch("qpk-registry");
 
   qpknatives::DriverRun run = qpknatives::runDriver("RegistryDriver", {kBase, scratch.path()});
-  qpknatives::expectAllPassed(run, 53);
+  qpknatives::expectAllPassed(run, 54);
 
   // What the natives wrote, as Windows itself shows it.
   const std::string values = kBaseFull + "\\values";
