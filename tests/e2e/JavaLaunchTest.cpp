@@ -145,6 +145,48 @@ TEST_F(JavaLaunch, EveryNativeClassIsBoundAndCallableFromJava) {
     EXPECT_EQ(value("native.Win32UserInfo").rfind("S-1-5-", 0), 0u) << value("native.Win32UserInfo");
 }
 
+// The binding's failure paths, each through a runtime archive broken one way: a class that
+// is not there, a Common without initFromLauncher, a class without the natives registered
+// for it. The Java side hears of each outcome; classes bound before a failure stay bound.
+TEST_F(JavaLaunch, BindingFailuresAreLoggedAndToldToTheJavaSide) {
+    static const char* const kClasses[] = {
+        "ACLHandling", "FileVersion", "FolderInfo", "Misc", "ObjectPicker", "ShellLink", "VistaFileChooser",
+        "VistaTaskDialog", "Win32CommunicationBackend", "Win32Proxy", "Win32UserInfo", "Registry", "Win32Exec",
+        "Win32Services"};
+    const std::string package = "com/quillpack/runtime/installer/platform/win32/";
+    const struct {
+        const char* jar;
+        const char* flags;
+        std::string error;  // the binding's first "ERROR: " line
+        bool registrationFailed;
+        const char* classes;  // per class in registration order: b bound, u unbound, m missing
+    } cases[] = {
+        {"binding-no-registry", "true,false", "could not load class " + package + "Registry", true,
+         "bbbbbbbbbbbmuu"},
+        {"binding-no-init", "", "did not find initMethod", false, "uuuuuuuuuuuuuu"},
+        {"binding-no-launch", "true,false", "register " + package + "Win32Exec failed -1", true, "bbbbbbbbbbbbmu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jar);
+        clearLogs();
+        packInstaller(R"("107": "1", "2001": "q")", "",
+                      qpktest::toWindowsPath(std::string(QPK_BINDING_JARS) + "/" + c.jar + ".jar"));
+        auto r = launch({"-q"}, "natives,return");
+        std::string log = onlyLog();
+        ASSERT_EQ(r.exitCode, 0u) << log;
+        EXPECT_EQ(value("initFromLauncher"), c.flags);
+        EXPECT_TRUE(contains(log, "] ERROR: " + c.error + "\n") || contains(log, "] ERROR: " + c.error + "\r\n"))
+            << log;
+        EXPECT_EQ(contains(log, "] ERROR: registering helper dll failed"), c.registrationFailed) << log;
+        std::string classes;
+        for (const char* cls : kClasses) {
+            std::string result = value(std::string("native.") + cls);
+            classes += result == "unbound" ? 'u' : result == "missing" ? 'm' : result == "(missing)" ? '?' : 'b';
+        }
+        EXPECT_EQ(classes, c.classes) << recorded();
+    }
+}
+
 // Kind 'c': the other main class, no natives, configured paths resolved or kept, "-J"
 // arguments withheld from main when asked, no code page property with MANPATH set.
 TEST_F(JavaLaunch, KindCResolvesConfiguredPathsAndDropsVmArguments) {
