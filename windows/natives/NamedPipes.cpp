@@ -56,7 +56,7 @@ DWORD remainingMs(ULONGLONG deadline) {
 
 HANDLE createListenerPipe(const wchar_t* name) {
     UniqueLocalMemory descriptor = pipeSecurity();
-    if (!descriptor) return INVALID_HANDLE_VALUE;
+    if (name == nullptr || !descriptor) return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
     // The first instance: a name that someone else holds already is not taken over.
     return CreateNamedPipeW(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
@@ -81,6 +81,7 @@ bool waitForPipeClient(HANDLE listener) {
 }
 
 HANDLE openPipeClient(const wchar_t* name) {
+    if (name == nullptr) return nullptr;
     ULONGLONG deadline = GetTickCount64() + kOpenWaitMs;
     // A wait of 0 would mean the pipe's default wait, so none is made without time left.
     WaitNamedPipeW(name, remainingMs(deadline));
@@ -91,7 +92,7 @@ HANDLE openPipeClient(const wchar_t* name) {
         if (h != INVALID_HANDLE_VALUE) return h;
         DWORD error = GetLastError();
         if (remainingMs(deadline) == 0) {
-            std::printf("could not open file %lu %ls\n", error, name != nullptr ? name : L"");
+            std::printf("could not open file %lu %ls\n", error, name);
             std::fflush(stdout);
             return nullptr;
         }

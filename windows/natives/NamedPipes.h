@@ -6,7 +6,7 @@
 namespace qpk {
 
 // A pipe that only this user, the administrators and the system may open. INVALID_HANDLE_VALUE
-// when it cannot be created (for instance while the name exists).
+// when it cannot be created (for instance while the name exists, or for a null name).
 HANDLE createListenerPipe(const wchar_t* name);
 
 // Blocks until a client is connected. A client that came before this call counts, also one
@@ -15,7 +15,7 @@ HANDLE createListenerPipe(const wchar_t* name);
 bool waitForPipeClient(HANDLE listener);
 
 // The client end, for identification only, retried for about 100 seconds in all while the
-// pipe is missing or busy; nullptr when it cannot be opened.
+// pipe is missing or busy; nullptr when it cannot be opened, at once for a null name.
 HANDLE openPipeClient(const wchar_t* name);
 
 // Exactly `size` bytes, or false: a failed call and a call that moves no data both end it.
