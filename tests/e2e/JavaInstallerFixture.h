@@ -19,9 +19,9 @@ protected:
         record_ = dir() + "\\record.txt";
         runOnInstalledRuntime();
     }
-    // The manifest's "files": `jar` as the runtime archive with the kit, then the parameter file.
-    static std::string installerFiles(const std::string& jar = runtimeJar()) {
-        return "[" + standinFileEntries(jar) + R"(, {"name": "qpkparams.conf", "source": "qpkparams.conf"}])";
+    // The manifest's "files": `jar` as the runtime archive with `kit`, then the parameter file.
+    static std::string installerFiles(const std::string& jar = runtimeJar(), const std::string& kit = kitJar()) {
+        return "[" + standinFileEntries(jar, kit) + R"(, {"name": "qpkparams.conf", "source": "qpkparams.conf"}])";
     }
     // A run that keeps its log and lets the stand-in record and then do `action`.
     qpktest::RunOptions javaOptions(const std::string& action, std::map<std::string, std::string> env = {}) const {

@@ -38,8 +38,8 @@ class JavaLaunch : public JavaInstallerTest {
 protected:
     // A setup whose payload is the runtime archive (none if empty) and its parameter file.
     void packInstaller(const std::string& narrow, const std::string& wide = std::string(),
-                       const std::string& jar = runtimeJar()) {
-        std::string files = jar.empty() ? std::string("[]") : installerFiles(jar);
+                       const std::string& jar = runtimeJar(), const std::string& kit = kitJar()) {
+        std::string files = jar.empty() ? std::string("[]") : installerFiles(jar, kit);
         pack(R"({"narrow": {)" + narrow + R"(}, "wide": {"1005": "JVM not started", "1010": "No main class",
                  "1011": "No main method", "1016": "No runtime: {0}")" + wide + R"(}, "files": )" + files + "}");
     }
@@ -143,6 +143,48 @@ TEST_F(JavaLaunch, EveryNativeClassIsBoundAndCallableFromJava) {
     };
     for (const auto& e : expected) EXPECT_EQ(value(std::string("native.") + e.first), e.second) << e.first;
     EXPECT_EQ(value("native.Win32UserInfo").rfind("S-1-5-", 0), 0u) << value("native.Win32UserInfo");
+}
+
+// The binding's failure paths, each through an installer kit broken one way: a class that
+// is not there, a Common without initFromLauncher, a class without the natives registered
+// for it. The Java side hears of each outcome; classes bound before a failure stay bound.
+TEST_F(JavaLaunch, BindingFailuresAreLoggedAndToldToTheJavaSide) {
+    static const char* const kClasses[] = {
+        "ACLHandling", "FileVersion", "FolderInfo", "Misc", "ObjectPicker", "ShellLink", "VistaFileChooser",
+        "VistaTaskDialog", "Win32CommunicationBackend", "Win32Proxy", "Win32UserInfo", "Registry", "Win32Exec",
+        "Win32Services"};
+    const std::string package = "com/quillpack/runtime/installer/platform/win32/";
+    const struct {
+        const char* jar;
+        const char* flags;
+        std::string error;  // the binding's first "ERROR: " line
+        bool registrationFailed;
+        const char* classes;  // per class in registration order: b bound, u unbound, m missing
+    } cases[] = {
+        {"binding-no-registry", "true,false", "could not load class " + package + "Registry", true,
+         "bbbbbbbbbbbmuu"},
+        {"binding-no-init", "", "did not find initMethod", false, "uuuuuuuuuuuuuu"},
+        {"binding-no-launch", "true,false", "register " + package + "Win32Exec failed -1", true, "bbbbbbbbbbbbmu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jar);
+        clearLogs();
+        packInstaller(R"("107": "1", "2001": "q")", "", runtimeJar(),
+                      qpktest::toWindowsPath(std::string(QPK_BINDING_JARS) + "/" + c.jar + ".jar"));
+        auto r = launch({"-q"}, "natives,return");
+        std::string log = onlyLog();
+        ASSERT_EQ(r.exitCode, 0u) << log;
+        EXPECT_EQ(value("initFromLauncher"), c.flags);
+        EXPECT_TRUE(contains(log, "] ERROR: " + c.error + "\n") || contains(log, "] ERROR: " + c.error + "\r\n"))
+            << log;
+        EXPECT_EQ(contains(log, "] ERROR: registering helper dll failed"), c.registrationFailed) << log;
+        std::string classes;
+        for (const char* cls : kClasses) {
+            std::string result = value(std::string("native.") + cls);
+            classes += result == "unbound" ? 'u' : result == "missing" ? 'm' : result == "(missing)" ? '?' : 'b';
+        }
+        EXPECT_EQ(classes, c.classes) << recorded();
+    }
 }
 
 // Kind 'c': the other main class, no natives, configured paths resolved or kept, "-J"

@@ -152,10 +152,11 @@ std::string basicManifest(const std::string& extraNarrow) {
            R"(}, "wide": {"1000": "Test Setup"}, "files": []})";
 }
 
-std::string standinFileEntries(const std::string& jar) {
+std::string kitJar() { return qpktest::toWindowsPath(QPK_KIT_JAR); }
+
+std::string standinFileEntries(const std::string& jar, const std::string& kit) {
     return R"({"name": "qpkruntime.jar", "source": )" + jsonText(jar) +
-           R"(}, {"name": "kit\\quillpack-installer-kit.jar", "source": )" +
-           jsonText(qpktest::toWindowsPath(QPK_KIT_JAR)) + "}";
+           R"(}, {"name": "kit\\quillpack-installer-kit.jar", "source": )" + jsonText(kit) + "}";
 }
 
 std::string SetupTest::installerManifest(const std::string& extraNarrow, const std::string& productKind) {

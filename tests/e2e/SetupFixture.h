@@ -86,8 +86,11 @@ private:
 // The manifest most tests start from: an installer whose errors go to message boxes.
 std::string basicManifest(const std::string& extraNarrow = std::string());
 
+// The installer kit of the build, as a Windows path.
+std::string kitJar();
+
 // The manifest's "files" entries of the installer stand-in: `jar` as the runtime archive, and
-// the installer kit where the stand-in's manifest looks for it.
-std::string standinFileEntries(const std::string& jar);
+// `kit` as the installer kit where the stand-in's manifest looks for it.
+std::string standinFileEntries(const std::string& jar, const std::string& kit = kitJar());
 
 }  // namespace qpke2e

@@ -1,7 +1,8 @@
 #pragma once
 // Runs a Java driver of tests/natives/java on the real Java 11 runtime: the driver loads the
 // natives DLL with System.load, runs its table of cases in one JVM and prints one line per
-// case ("PASS name" or "FAIL name: detail") and "DONE passed=N failed=M" at the end.
+// case ("PASS name", "FAIL name: detail", or "SKIP name: reason" for a case that a limit of
+// Wine keeps from running) and "DONE passed=N failed=M" at the end.
 #include <string>
 #include <vector>
 
@@ -24,8 +25,14 @@ qpktest::RunOptions driverOptions(const std::string& driverClass, const std::vec
                                   unsigned timeoutMs = 120000);
 DriverRun driverLines(qpktest::RunResult result);
 
+// True under Wine. Its limits are skipped cases with their reason, never expected results;
+// the drivers learn it from QPK_ON_WINE=1.
+bool onWine();
+// Shows a check of the test itself that such a limit keeps from running, with the reason.
+void skipCheck(const std::string& name, const std::string& reason);
+
 // Fails the current test on any FAIL line, a missing DONE line, or fewer than
-// `minimumCases` PASS lines; for a run also if it did not start, timed out or failed.
+// `minimumCases` PASS and SKIP lines; for a run also if it did not start, timed out or failed.
 void expectAllPassed(const std::string& output, int minimumCases);
 void expectAllPassed(const DriverRun& run, int minimumCases);
 

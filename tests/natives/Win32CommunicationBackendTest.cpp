@@ -47,7 +47,7 @@ TEST(BlockFraming, TransferEndsAtAStepThatMovesNothing) {
 TEST(Win32CommunicationBackendNatives, DriverCases) {
   qpknatives::DriverRun run = qpknatives::runDriver("Win32CommunicationBackendDriver",
                                                     {qpktest::helperPath("pipepeer")}, 240000);
-  qpknatives::expectAllPassed(run, 16);
+  qpknatives::expectAllPassed(run, 23);
 }
 
 }  // namespace

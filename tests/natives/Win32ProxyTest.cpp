@@ -61,7 +61,7 @@ TEST(Win32Proxy, DefaultSettingsAndAutomaticDiscoveryFailure) {
     // Automatic detection is the flag 8 of the stored settings; without any, Wine reports it on.
     bool autoDetect = !user.present || (user.length >= 12 && (user.bytes[8] & 8));
     qpknatives::DriverRun run = qpknatives::runDriver("Win32ProxyDriver", {"default", autoDetect ? "true" : "false"});
-    qpknatives::expectAllPassed(run, 6);
+    qpknatives::expectAllPassed(run, 7);
 }
 
 TEST(Win32Proxy, ManualProxyWithBypassList) {
@@ -74,5 +74,5 @@ TEST(Win32Proxy, ManualProxyWithBypassList) {
     ASSERT_TRUE(WinHttpSetDefaultProxyConfiguration(&named));
 
     qpknatives::DriverRun run = qpknatives::runDriver("Win32ProxyDriver", {"manual", kProxy, kBypass});
-    qpknatives::expectAllPassed(run, 6);
+    qpknatives::expectAllPassed(run, 7);
 }

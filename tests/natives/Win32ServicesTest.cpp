@@ -44,7 +44,7 @@ TEST(Win32ServicesNatives, DriverCasesAndRemoval) {
   ASSERT_TRUE(scratch.valid());
   qpknatives::DriverRun run = qpknatives::runDriver(
       "Win32ServicesDriver", {qpktest::helperPath("testservice"), scratch.path("record.txt")}, 240000);
-  qpknatives::expectAllPassed(run, 19);
+  qpknatives::expectAllPassed(run, 20);
   std::vector<std::string> names = qpknatives::infoValues(run, "service");
   ASSERT_EQ(names.size(), 1u);
   EXPECT_NE(qpknatives::runReg({"query", "HKLM\\System\\CurrentControlSet\\Services\\" + names[0]}).exitCode, 0u)

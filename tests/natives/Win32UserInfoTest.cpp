@@ -88,7 +88,7 @@ TEST(Win32UserInfoNatives, DriverCases) {
   qpktest::ScratchDir scratch("qpk-accounts");
   ASSERT_TRUE(scratch.valid());
   qpknatives::DriverRun run = qpknatives::runDriver("Win32UserInfoDriver", {scratch.path()}, 240000);
-  qpknatives::expectAllPassed(run, 17);
+  qpknatives::expectAllPassed(run, 22);
 }
 
 }  // namespace

@@ -7,35 +7,13 @@
 #include <cstdio>
 
 #include "common/Owned.h"
-#include "common/ProcLookup.h"
 #include "natives/AccessGrant.h"
+#include "natives/AccountSid.h"
 #include "natives/JavaStrings.h"
 
 namespace qpk {
 
 namespace {
-
-// The account as a SID string, or else as a name; freed with LocalFree.
-UniqueLocalMemory accountSid(const wchar_t* account) {
-    UniqueLocalMemory sid;
-    if (account == nullptr) return sid;
-    using StringToSid = BOOL(WINAPI*)(LPCWSTR, PSID*);
-    auto toSid = lookupFunction<StringToSid>(GetModuleHandleW(L"advapi32.dll"), "ConvertStringSidToSidW");
-    PSID converted = nullptr;
-    if (toSid != nullptr && toSid(account, &converted)) {
-        sid.reset(converted);
-        return sid;
-    }
-    const DWORD kSize = 8192;
-    sid.reset(LocalAlloc(LPTR, kSize));
-    if (!sid) return sid;
-    DWORD sidSize = kSize;
-    wchar_t domain[kSize];
-    DWORD domainSize = kSize;
-    SID_NAME_USE use;
-    if (!LookupAccountNameW(nullptr, account, sid.get(), &sidSize, domain, &domainSize, &use)) sid.reset();
-    return sid;
-}
 
 // Writes the object's access list with the grant merged in; the messages say which step failed.
 bool mergeGrant(wchar_t* path, SE_OBJECT_TYPE type, DWORD access, PSID sid) {
@@ -52,6 +30,9 @@ bool mergeGrant(wchar_t* path, SE_OBJECT_TYPE type, DWORD access, PSID sid) {
         std::printf("GetNamedSecurityInfo Error %u %ls\n", unsigned(result), path);
         return false;
     }
+    // No access list lets everyone do everything: the grant is in effect already, and a list
+    // made of it alone would shut everyone else out.
+    if (oldAcl == nullptr) return true;
     EXPLICIT_ACCESS_W entry = {};
     entry.grfAccessPermissions = access;
     entry.grfAccessMode = GRANT_ACCESS;
@@ -89,7 +70,8 @@ bool addAccessEntry(const wchar_t* path, bool isRegistryKey, const AccessFlags& 
         sid = named.get();
     } else {
         SID_IDENTIFIER_AUTHORITY authority = {{0, 0, 0, 0, 0, well.authority}};
-        if (!AllocateAndInitializeSid(&authority, 1, well.subAuthority, 0, 0, 0, 0, 0, 0, 0, allocated.put()))
+        if (!AllocateAndInitializeSid(&authority, well.subAuthorityCount, well.subAuthorities[0],
+                                      well.subAuthorities[1], 0, 0, 0, 0, 0, 0, allocated.put()))
             return false;
         sid = allocated.get();
     }

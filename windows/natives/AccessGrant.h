@@ -14,21 +14,23 @@ inline uint32_t accessMask(const AccessFlags& f) {
            (f.all ? 0x10000000u : 0);
 }
 
-// A well-known trustee as one identifier authority with one sub-authority, or the account
-// that the caller names.
+// A well-known trustee as one identifier authority with one or two sub-authorities, or the
+// account that the caller names.
 struct TrusteeSid {
     bool isAccount;
     uint8_t authority;
-    uint32_t subAuthority;
+    uint8_t subAuthorityCount;
+    uint32_t subAuthorities[2];
 };
 
-// 1: authenticated users (S-1-5-11); 3: the named account; 5: S-1-2-547; else everyone (S-1-1-0).
+// 1: authenticated users (S-1-5-11); 3: the named account; 5: power users (S-1-5-32-547);
+// else everyone (S-1-1-0).
 inline TrusteeSid trusteeSid(int code) {
     switch (code) {
-        case 1: return {false, 5, 11};
-        case 3: return {true, 0, 0};
-        case 5: return {false, 2, 547};
-        default: return {false, 1, 0};
+        case 1: return {false, 5, 1, {11, 0}};
+        case 3: return {true, 0, 0, {0, 0}};
+        case 5: return {false, 5, 2, {32, 547}};
+        default: return {false, 1, 1, {0, 0}};
     }
 }
 

@@ -17,6 +17,9 @@ public:
     // nullptr for a null Java string, which Windows reads as "none".
     const wchar_t* get() const { return present_ ? text_.c_str() : nullptr; }
     bool isNull() const { return !present_; }
+    // Windows reads a name only up to its first NUL: one inside means another name than the
+    // caller's.
+    bool holdsNul() const { return text_.find(L'\0') != std::wstring::npos; }
     const std::wstring& text() const { return text_; }
 
 private:

@@ -2,8 +2,8 @@
 #include <jni.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "natives/JavaStrings.h"
 #include "natives/Privileges.h"
@@ -138,7 +138,7 @@ bool toRegistryData(JNIEnv* env, jobject value, int kind, DWORD& type, std::vect
     case kBinary: {
         if (!isInstance(env, value, "[B")) return false;
         jbyteArray bytes = jbyteArray(value);
-        size_t length = std::min(size_t(env->GetArrayLength(bytes)), kRegistryValueBytes);
+        size_t length = size_t(env->GetArrayLength(bytes));
         data.assign(length, 0);
         env->GetByteArrayRegion(bytes, 0, jsize(length), reinterpret_cast<jbyte*>(data.data()));
         type = REG_BINARY;
@@ -149,8 +149,22 @@ bool toRegistryData(JNIEnv* env, jobject value, int kind, DWORD& type, std::vect
     }
 }
 
+// A key path or value name, or nothing when it holds a NUL: Windows would stop there and
+// reach another key or value than the one named.
+std::optional<WideCopy> registryName(JNIEnv* env, jstring text) {
+    WideCopy copy = toWideCopy(env, text);
+    if (copy.holdsNul()) return std::nullopt;
+    return copy;
+}
+
+UniqueKey openKey(JNIEnv* env, jint root, jstring path, KeyAccess access, jint view) {
+    std::optional<WideCopy> keyPath = registryName(env, path);
+    if (!keyPath) return UniqueKey();
+    return openRegistryKey(root, keyPath->get(), access, REGSAM(view));
+}
+
 jobjectArray enumerate(JNIEnv* env, jint root, jstring path, jint view, KeyNames which) {
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Read, REGSAM(view));
+    UniqueKey key = openKey(env, root, path, KeyAccess::Read, view);
     if (!key) return nullptr;
     std::vector<std::wstring> names = enumerateKeyNames(key.get(), which);
     key.reset();
@@ -164,32 +178,36 @@ jobjectArray enumerate(JNIEnv* env, jint root, jstring path, jint view, KeyNames
 extern "C" {
 
 JNIEXPORT jboolean JNICALL QPK_REGISTRY(keyExists0)(JNIEnv* env, jclass, jint root, jstring path, jint view) {
-    return openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Read, REGSAM(view)).valid();
+    return openKey(env, root, path, KeyAccess::Read, view).valid();
 }
 
 JNIEXPORT jboolean JNICALL QPK_REGISTRY(createKey0)(JNIEnv* env, jclass, jint root, jstring path, jint view) {
-    return openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Create, REGSAM(view)).valid();
+    return openKey(env, root, path, KeyAccess::Create, view).valid();
 }
 
 JNIEXPORT jobject JNICALL QPK_REGISTRY(getValue0)(JNIEnv* env, jclass, jint root, jstring path, jstring name,
                                                  jint view) {
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Read, REGSAM(view));
+    std::optional<WideCopy> valueName = registryName(env, name);
+    if (!valueName) return nullptr;
+    UniqueKey key = openKey(env, root, path, KeyAccess::Read, view);
     if (!key) return nullptr;
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    if (!readRegistryValue(key.get(), toWideCopy(env, name).get(), type, data)) return nullptr;
+    if (!readRegistryValue(key.get(), valueName->get(), type, data)) return nullptr;
     return toJavaValue(env, type, data);
 }
 
 JNIEXPORT jboolean JNICALL QPK_REGISTRY(setValue0)(JNIEnv* env, jclass, jint root, jstring path, jstring name,
                                                   jobject value, jint kind, jint view) {
+    std::optional<WideCopy> valueName = registryName(env, name);
+    if (!valueName) return false;
     // The key is made before the value is converted, as callers may rely on.
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Create, REGSAM(view));
+    UniqueKey key = openKey(env, root, path, KeyAccess::Create, view);
     if (!key) return false;
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    if (!toRegistryData(env, value, kind, type, data)) return false;
-    LSTATUS rc = RegSetValueExW(key.get(), toWideCopy(env, name).get(), 0, type, data.data(), DWORD(data.size()));
+    if (!toRegistryData(env, value, kind, type, data) || data.size() > MAXDWORD) return false;
+    LSTATUS rc = RegSetValueExW(key.get(), valueName->get(), 0, type, data.data(), DWORD(data.size()));
     if (rc != ERROR_SUCCESS) {
         std::printf("no success %d\n", int(rc));
         std::fflush(stdout);
@@ -200,37 +218,39 @@ JNIEXPORT jboolean JNICALL QPK_REGISTRY(setValue0)(JNIEnv* env, jclass, jint roo
 
 JNIEXPORT void JNICALL QPK_REGISTRY(deleteValue0)(JNIEnv* env, jclass, jint root, jstring path, jstring name,
                                                  jint view) {
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Write, REGSAM(view));
-    if (key) RegDeleteValueW(key.get(), toWideCopy(env, name).get());
+    std::optional<WideCopy> valueName = registryName(env, name);
+    if (!valueName) return;
+    UniqueKey key = openKey(env, root, path, KeyAccess::Write, view);
+    if (key) RegDeleteValueW(key.get(), valueName->get());
 }
 
 JNIEXPORT void JNICALL QPK_REGISTRY(deleteKey0)(JNIEnv* env, jclass, jint root, jstring path, jboolean onlyIfEmpty,
                                                jint view) {
-    WideCopy keyPath = toWideCopy(env, path);
+    std::optional<WideCopy> keyPath = registryName(env, path);
     // No path opens the root key itself: its whole tree would go.
-    if (keyPath.isNull() || keyPath.text().empty()) return;
-    if (onlyIfEmpty) {
-        UniqueKey key = openRegistryKey(root, keyPath.get(), KeyAccess::Write, REGSAM(view));
-        if (key && !keyIsEmpty(key.get())) return;
-    }
+    if (!keyPath || keyPath->isNull() || keyPath->text().empty()) return;
+    // Only a key that is empty, or not there at all, goes.
+    if (onlyIfEmpty && keyContent(root, keyPath->get(), REGSAM(view)) == KeyContent::NotEmpty) return;
     HKEY rootKey = rootKeyFor(root);
-    if (rootKey != nullptr) deleteKeyTree(rootKey, keyPath.get(), REGSAM(view));
+    if (rootKey != nullptr) deleteKeyTree(rootKey, keyPath->get(), REGSAM(view));
 }
 
 JNIEXPORT jboolean JNICALL QPK_REGISTRY(saveKey0)(JNIEnv* env, jclass, jint root, jstring path, jstring file,
                                                  jint view) {
-    if (!enablePrivilege(L"SeBackupPrivilege")) return false;
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Write, REGSAM(view));
+    std::optional<WideCopy> filePath = registryName(env, file);
+    if (!filePath || !enablePrivilege(L"SeBackupPrivilege")) return false;
+    UniqueKey key = openKey(env, root, path, KeyAccess::Write, view);
     if (!key) return false;
-    return RegSaveKeyW(key.get(), toWideCopy(env, file).get(), nullptr) == ERROR_SUCCESS;
+    return RegSaveKeyW(key.get(), filePath->get(), nullptr) == ERROR_SUCCESS;
 }
 
 JNIEXPORT jboolean JNICALL QPK_REGISTRY(restoreKey0)(JNIEnv* env, jclass, jint root, jstring path, jstring file,
                                                     jint view) {
-    if (!enablePrivilege(L"SeBackupPrivilege") || !enablePrivilege(L"SeRestorePrivilege")) return false;
-    UniqueKey key = openRegistryKey(root, toWideCopy(env, path).get(), KeyAccess::Create, REGSAM(view));
+    std::optional<WideCopy> filePath = registryName(env, file);
+    if (!filePath || !enablePrivilege(L"SeBackupPrivilege") || !enablePrivilege(L"SeRestorePrivilege")) return false;
+    UniqueKey key = openKey(env, root, path, KeyAccess::Create, view);
     if (!key) return false;
-    return RegRestoreKeyW(key.get(), toWideCopy(env, file).get(), 0) == ERROR_SUCCESS;
+    return RegRestoreKeyW(key.get(), filePath->get(), 0) == ERROR_SUCCESS;
 }
 
 JNIEXPORT jobjectArray JNICALL QPK_REGISTRY(enumSubKeys0)(JNIEnv* env, jclass, jint root, jstring path, jint view) {

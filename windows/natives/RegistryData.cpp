@@ -1,12 +1,10 @@
 #include "natives/RegistryData.h"
 
-#include <algorithm>
-
 namespace qpk {
 
 namespace {
 
-constexpr size_t kBufferUnits = kRegistryValueBytes / 2;
+constexpr size_t kMultiStringUnits = kMultiStringBytes / 2;
 
 char16_t unitAt(const uint8_t* data, size_t index) {
     return char16_t(data[2 * index] | (data[2 * index + 1] << 8));
@@ -49,10 +47,9 @@ std::optional<int32_t> decodeRegistryDword(const uint8_t* data, size_t size) {
 }
 
 std::vector<uint8_t> encodeRegistryString(const std::u16string& text) {
-    size_t units = std::min(text.size(), kBufferUnits - 1);
     std::vector<uint8_t> out;
-    out.reserve((units + 1) * 2);
-    for (size_t i = 0; i < units; ++i) appendUnit(out, text[i]);
+    out.reserve((text.size() + 1) * 2);
+    for (char16_t unit : text) appendUnit(out, unit);
     appendUnit(out, 0);
     return out;
 }
@@ -63,7 +60,7 @@ std::optional<std::vector<uint8_t>> encodeRegistryMultiString(const std::vector<
     for (const std::u16string& text : texts) {
         // An empty element would end the list early when read back.
         if (text.empty()) return std::nullopt;
-        if (written + text.size() + 2 > kBufferUnits) return std::nullopt;
+        if (written + text.size() + 2 > kMultiStringUnits) return std::nullopt;
         for (char16_t unit : text) appendUnit(out, unit);
         appendUnit(out, 0);
         written += text.size() + 1;

@@ -10,8 +10,8 @@
 
 namespace qpk {
 
-// One read or write of a value holds at most this many bytes.
-constexpr size_t kRegistryValueBytes = 100000;
+// A string list is written only up to this many bytes, its NULs included.
+constexpr size_t kMultiStringBytes = 100000;
 
 // REG_SZ / REG_EXPAND_SZ data: size/2 UTF-16 units (an odd last byte is ignored), less one
 // trailing NUL if there is one.
@@ -24,11 +24,11 @@ std::vector<std::u16string> decodeRegistryMultiString(const uint8_t* data, size_
 // The first 4 bytes, little-endian; nothing if the data is shorter.
 std::optional<int32_t> decodeRegistryDword(const uint8_t* data, size_t size);
 
-// A string with its NUL, cut to the buffer: at most 49,999 characters.
+// A string with its NUL, whole.
 std::vector<uint8_t> encodeRegistryString(const std::u16string& text);
 
 // Each string and its NUL, then one more NUL. Nothing if an element is empty or the whole
-// does not fit the buffer.
+// would exceed kMultiStringBytes.
 std::optional<std::vector<uint8_t>> encodeRegistryMultiString(const std::vector<std::u16string>& texts);
 
 }  // namespace qpk

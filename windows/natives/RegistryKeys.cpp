@@ -1,7 +1,6 @@
 #include "natives/RegistryKeys.h"
 
 #include "common/ProcLookup.h"
-#include "natives/RegistryData.h"
 
 namespace qpk {
 
@@ -9,6 +8,9 @@ namespace {
 
 constexpr DWORD kEnumNameChars = 4096;
 constexpr DWORD kDeleteNameChars = 1024;
+// Most values fit the first read; larger ones are read again with the size they have.
+constexpr DWORD kFirstReadBytes = 4096;
+constexpr int kReadAttempts = 8;
 
 }  // namespace
 
@@ -23,10 +25,11 @@ HKEY rootKeyFor(int rootCode) {
     }
 }
 
-UniqueKey openRegistryKey(int rootCode, const wchar_t* path, KeyAccess access, REGSAM view) {
-    UniqueKey key;
+namespace {
+
+LSTATUS openKey(int rootCode, const wchar_t* path, KeyAccess access, REGSAM view, UniqueKey& key) {
     HKEY root = rootKeyFor(rootCode);
-    if (root == nullptr) return key;
+    if (root == nullptr) return ERROR_INVALID_HANDLE;
     LSTATUS rc;
     if (access == KeyAccess::Create) {
         rc = RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view, nullptr,
@@ -36,32 +39,46 @@ UniqueKey openRegistryKey(int rootCode, const wchar_t* path, KeyAccess access, R
         rc = RegOpenKeyExW(root, path, 0, mask | view, key.put());
     }
     if (rc != ERROR_SUCCESS) key.release();  // whatever a failed call left there is no key
+    return rc;
+}
+
+}  // namespace
+
+UniqueKey openRegistryKey(int rootCode, const wchar_t* path, KeyAccess access, REGSAM view) {
+    UniqueKey key;
+    openKey(rootCode, path, access, view, key);
     return key;
 }
 
 bool readRegistryValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<uint8_t>& data) {
-    std::vector<uint8_t> buffer(kRegistryValueBytes);
-    DWORD valueType = REG_NONE;
-    DWORD size = DWORD(buffer.size());
-    // A value larger than the buffer gives ERROR_MORE_DATA: read as missing.
-    if (RegQueryValueExW(key, name, nullptr, &valueType, buffer.data(), &size) != ERROR_SUCCESS) return false;
-    buffer.resize(size);
-    type = valueType;
-    data = std::move(buffer);
-    return true;
+    std::vector<uint8_t> buffer(kFirstReadBytes);
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        DWORD valueType = REG_NONE;
+        DWORD size = DWORD(buffer.size());
+        LSTATUS rc = RegQueryValueExW(key, name, nullptr, &valueType, buffer.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            // Again with the size the value has now; it may still grow in between.
+            buffer.resize(size > buffer.size() ? size : buffer.size() * 2);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return false;
+        buffer.resize(size);
+        type = valueType;
+        data = std::move(buffer);
+        return true;
+    }
+    return false;
 }
 
 std::vector<std::wstring> enumerateKeyNames(HKEY key, KeyNames which) {
     std::vector<std::wstring> names;
     std::vector<wchar_t> name(kEnumNameChars);
-    std::vector<wchar_t> className(kEnumNameChars);
     for (DWORD index = 0;; ++index) {
         DWORD length = kEnumNameChars;
         LSTATUS rc;
         if (which == KeyNames::SubKeys) {
-            DWORD classLength = kEnumNameChars;
-            FILETIME written;
-            rc = RegEnumKeyExW(key, index, name.data(), &length, nullptr, className.data(), &classLength, &written);
+            // No class buffer: a long class string would report ERROR_MORE_DATA for the key.
+            rc = RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         } else {
             rc = RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         }
@@ -73,12 +90,17 @@ std::vector<std::wstring> enumerateKeyNames(HKEY key, KeyNames which) {
     return names;
 }
 
-bool keyIsEmpty(HKEY key) {
+KeyContent keyContent(int rootCode, const wchar_t* path, REGSAM view) {
+    UniqueKey key;
+    LSTATUS rc = openKey(rootCode, path, KeyAccess::Write, view, key);
+    if (rc == ERROR_FILE_NOT_FOUND) return KeyContent::Missing;
+    // A key that may not be opened could hold anything.
+    if (rc != ERROR_SUCCESS) return KeyContent::NotEmpty;
     DWORD subKeys = 0, values = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    return subKeys == 0 && values == 0;
+        return KeyContent::NotEmpty;
+    return subKeys == 0 && values == 0 ? KeyContent::Empty : KeyContent::NotEmpty;
 }
 
 void deleteKeyTree(HKEY parent, const wchar_t* name, REGSAM view) {

@@ -20,8 +20,7 @@ enum class KeyAccess { Read, Write, Create };
 // access mask. An invalid key on failure; a null path means the root key itself.
 UniqueKey openRegistryKey(int rootCode, const wchar_t* path, KeyAccess access, REGSAM view);
 
-// Reads a value of at most kRegistryValueBytes; false (outputs unchanged) if it is missing,
-// larger, or unreadable.
+// Reads a value of any size; false (outputs unchanged) if it is missing or unreadable.
 bool readRegistryValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<uint8_t>& data);
 
 enum class KeyNames { SubKeys, Values };
@@ -30,8 +29,11 @@ enum class KeyNames { SubKeys, Values };
 // any other error ends the list.
 std::vector<std::wstring> enumerateKeyNames(HKEY key, KeyNames which);
 
-// True if the key could be queried and holds neither subkeys nor values.
-bool keyIsEmpty(HKEY key);
+enum class KeyContent { Empty, Missing, NotEmpty };
+
+// Whether the key holds neither subkeys nor values. NotEmpty also when it cannot be opened
+// for writing or queried, unless it does not exist at all.
+KeyContent keyContent(int rootCode, const wchar_t* path, REGSAM view);
 
 // Deletes the key and everything below it, deepest keys first; failures are silent.
 void deleteKeyTree(HKEY parent, const wchar_t* name, REGSAM view);

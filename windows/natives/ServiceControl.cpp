@@ -10,6 +10,8 @@ namespace qpk {
 namespace {
 
 constexpr DWORD kConfigBufferBytes = 8192;
+// The configuration can change between two queries; this many are tried.
+constexpr int kConfigQueries = 4;
 constexpr std::size_t kDependencyListChars = 8192;
 constexpr DWORD kStopPollMs = 500;
 
@@ -46,18 +48,27 @@ bool waitForStopped(SC_HANDLE service) {
     return status.dwCurrentState == SERVICE_STOPPED;
 }
 
-struct ConfigBuffer {
-    alignas(QUERY_SERVICE_CONFIGW) unsigned char bytes[kConfigBufferBytes];
-    const QUERY_SERVICE_CONFIGW* config() const { return reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(bytes); }
-};
+// The configuration as QueryServiceConfigW writes it: the record, then its strings.
+using ConfigBuffer = std::vector<unsigned char>;
+const QUERY_SERVICE_CONFIGW* config(const ConfigBuffer& buffer) {
+    return reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
+}
 
-// 0 with the configuration in `buffer`, else the method's result.
+// 0 with the configuration in `buffer`, else the method's result. A long binary path or
+// dependency list does not fit the first buffer: it is queried again with the size asked for.
 int queryConfig(const wchar_t* name, ConfigBuffer& buffer) {
     OpenedService opened;
     if (int result = openService(name, SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG, opened)) return result;
-    DWORD needed = 0;
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.bytes);
-    return QueryServiceConfigW(opened.service.get(), config, kConfigBufferBytes, &needed) ? 0 : lastError();
+    buffer.assign(kConfigBufferBytes, 0);
+    for (int attempt = 0; attempt < kConfigQueries; ++attempt) {
+        DWORD needed = 0;
+        auto* record = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+        if (QueryServiceConfigW(opened.service.get(), record, static_cast<DWORD>(buffer.size()), &needed)) return 0;
+        int error = lastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) return error;
+        buffer.assign(needed, 0);
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
 }
 
 }  // namespace
@@ -104,13 +115,13 @@ int queryServiceState(const wchar_t* name) {
 int queryServiceStartType(const wchar_t* name) {
     ConfigBuffer buffer;
     if (int result = queryConfig(name, buffer)) return result;
-    return -static_cast<int>(buffer.config()->dwStartType);
+    return -static_cast<int>(config(buffer)->dwStartType);
 }
 
 std::wstring queryServiceBinary(const wchar_t* name) {
     ConfigBuffer buffer;
     if (int result = queryConfig(name, buffer)) return formatWide(L" %d", result);
-    const wchar_t* path = buffer.config()->lpBinaryPathName;
+    const wchar_t* path = config(buffer)->lpBinaryPathName;
     return path != nullptr ? path : L"";
 }
 

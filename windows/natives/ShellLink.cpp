@@ -26,8 +26,10 @@ struct LinkFields {
 };
 
 // Creates the link through the shell's link object and saves it; true if the file was saved.
+// A link needs a file to go to and a target.
 template <class ShellLinkInterface, class Char>
 bool saveShellLink(REFIID interfaceId, const wchar_t* linkPath, const LinkFields<Char>& fields) {
+    if (linkPath == nullptr || fields.target == nullptr) return false;
     UniqueCom<ShellLinkInterface> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, interfaceId,
                                 reinterpret_cast<void**>(link.put()))))
@@ -82,6 +84,10 @@ std::wstring toWidePath(JNIEnv* env, jbyteArray bytes) {
     return path;
 }
 
+// How often initialize0 set up COM on this thread (CoInitialize gave S_OK or S_FALSE): only
+// that is undone, never COM state that other code set up in either threading mode.
+thread_local int comInitializations = 0;
+
 }  // namespace
 
 #define QPK_SHELL_LINK(name) Java_com_quillpack_runtime_installer_platform_win32_ShellLink_##name
@@ -89,12 +95,16 @@ std::wstring toWidePath(JNIEnv* env, jbyteArray bytes) {
 extern "C" {
 
 JNIEXPORT jboolean JNICALL QPK_SHELL_LINK(initialize0)(JNIEnv*, jclass) {
-    CoInitialize(nullptr);
+    // Also when COM runs in the other mode here (RPC_E_CHANGED_MODE), links can be made.
+    if (SUCCEEDED(CoInitialize(nullptr))) ++comInitializations;
     return true;
 }
 
 JNIEXPORT jboolean JNICALL QPK_SHELL_LINK(uninitialize)(JNIEnv*, jclass) {
-    CoUninitialize();
+    if (comInitializations > 0) {
+        --comInitializations;
+        CoUninitialize();
+    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "common/Format.h"
 #include "common/Owned.h"
 #include "common/ProcLookup.h"
+#include "natives/AccountSid.h"
 #include "natives/AccountText.h"
 #include "natives/AddUserSteps.h"
 #include "natives/ShellFunctions.h"
@@ -18,7 +19,6 @@ namespace qpk {
 namespace {
 
 constexpr DWORD kNameChars = 8192;
-constexpr DWORD kSidBytes = 8192;
 
 struct TokenFunctions {
     BOOL(WINAPI* allocateAndInitializeSid)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
@@ -241,21 +241,7 @@ bool setAccountRight(const wchar_t* account, const wchar_t* right, bool add) {
     std::size_t rightChars = std::wcslen(rightText);
     if (rightChars > 32766) return false;
 
-    ConvertStringSidFunction convert = convertStringSid();
-    if (convert == nullptr) return false;
-    PSID converted = nullptr;
-    UniqueLocalMemory sid;
-    if (convert(account, &converted)) {
-        sid.reset(converted);
-    } else {
-        sid.reset(LocalAlloc(LPTR, kSidBytes));
-        std::vector<wchar_t> domain(kNameChars);
-        DWORD sidBytes = kSidBytes, domainChars = kNameChars;
-        SID_NAME_USE use;
-        if (sid && !LookupAccountNameW(nullptr, account, sid.get(), &sidBytes, domain.data(), &domainChars, &use)) {
-            sid.reset();
-        }
-    }
+    UniqueLocalMemory sid = accountSid(account);
     if (!sid) return false;
 
     LSA_OBJECT_ATTRIBUTES attributes{};

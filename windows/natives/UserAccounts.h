@@ -40,8 +40,9 @@ bool addUser(const NewUser& user, std::wstring& out);
 int deleteUser(const wchar_t* server, const wchar_t* user);
 int deleteLocalGroup(const wchar_t* server, const wchar_t* group);
 
-// Adds or removes a right of the account (a SID string or a name) in the local security
-// policy; removing with a null right removes them all.
+// Adds or removes a right of the account (a SID string or a name, as accountSid reads it) in
+// the local security policy; removing with a null right removes them all. False for a null
+// account.
 bool setAccountRight(const wchar_t* account, const wchar_t* right, bool add);
 
 }  // namespace qpk

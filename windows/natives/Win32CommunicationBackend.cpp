@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "natives/BlockFraming.h"
 #include "natives/JavaStrings.h"
@@ -15,8 +16,7 @@ using namespace qpk;
 
 namespace {
 
-// Payloads pass between the pipe and the Java array through this much native memory at a
-// time, so a large block is never held twice.
+// Payloads move between the pipe and memory at most this much at a time.
 constexpr DWORD kChunkSize = 0x10000;
 
 // Runs step(offset, count) over consecutive chunks of a `length`-byte payload.
@@ -25,6 +25,15 @@ bool forEachChunk(jsize length, Step step) {
     return transferExactly(static_cast<std::size_t>(length), [&](std::size_t offset, std::size_t wanted) {
         auto count = static_cast<jsize>(wanted < kChunkSize ? wanted : kChunkSize);
         return step(static_cast<jsize>(offset), count) ? static_cast<std::size_t>(count) : 0;
+    });
+}
+
+// The payload grows with the data that has arrived, never with the length the peer claims;
+// false if the peer stops sending before the whole block has come.
+bool readPayload(HANDLE pipe, jsize length, std::vector<jbyte>& payload) {
+    return forEachChunk(length, [&](jsize offset, jsize count) {
+        payload.resize(static_cast<std::size_t>(offset) + static_cast<std::size_t>(count));
+        return readExactly(pipe, payload.data() + offset, static_cast<DWORD>(count));
     });
 }
 
@@ -53,30 +62,22 @@ JNIEXPORT jlong JNICALL QPK_PIPES(connectClient0)(JNIEnv* env, jclass, jstring n
 }
 
 // The length prefix comes from the other process: a negative length, or one whose array
-// the Java heap cannot hold, gives null with nothing left pending in Java.
+// the Java heap cannot hold, gives null with nothing left pending in Java. A peer gone
+// mid-block gives null too; the partial data is dropped.
 JNIEXPORT jbyteArray JNICALL QPK_PIPES(readDataBlock0)(JNIEnv* env, jclass, jlong handle) {
     if (isInvalid(handle)) return nullptr;
     HANDLE pipe = toHandle(handle);
     unsigned char prefix[kBlockPrefixSize];
     if (!readExactly(pipe, prefix, sizeof prefix)) return nullptr;
     std::int32_t length = decodeBlockLength(prefix);
-    if (length < 0) return nullptr;
+    std::vector<jbyte> payload;
+    if (length < 0 || !readPayload(pipe, length, payload)) return nullptr;
     jbyteArray array = env->NewByteArray(length);
     if (array == nullptr) {
         env->ExceptionClear();
         return nullptr;
     }
-    jbyte chunk[kChunkSize];
-    bool whole = forEachChunk(length, [&](jsize offset, jsize count) {
-        if (!readExactly(pipe, chunk, static_cast<DWORD>(count))) return false;
-        env->SetByteArrayRegion(array, offset, count, chunk);
-        return true;
-    });
-    if (!whole) {
-        // A peer gone mid-block: the partial data is dropped.
-        env->DeleteLocalRef(array);
-        return nullptr;
-    }
+    if (length > 0) env->SetByteArrayRegion(array, 0, length, payload.data());
     return array;
 }
 
@@ -88,10 +89,10 @@ JNIEXPORT jboolean JNICALL QPK_PIPES(writeDataBlock0)(JNIEnv* env, jclass, jlong
     unsigned char prefix[kBlockPrefixSize];
     encodeBlockLength(length, prefix);
     if (!writeExactly(pipe, prefix, sizeof prefix)) return JNI_FALSE;
-    jbyte chunk[kChunkSize];
+    std::vector<jbyte> chunk(kChunkSize);
     bool whole = forEachChunk(length, [&](jsize offset, jsize count) {
-        env->GetByteArrayRegion(payload, offset, count, chunk);
-        return writeExactly(pipe, chunk, static_cast<DWORD>(count));
+        env->GetByteArrayRegion(payload, offset, count, chunk.data());
+        return writeExactly(pipe, chunk.data(), static_cast<DWORD>(count));
     });
     if (!whole) return JNI_FALSE;
     // Waits for the reader where Windows does so; the outcome does not change the answer.

@@ -80,6 +80,8 @@ extern "C" JNIEXPORT jboolean JNICALL QPK_PROXY(loadFunctions0)(JNIEnv*, jclass)
 extern "C" JNIEXPORT jint JNICALL QPK_PROXY(getIEConfig0)(JNIEnv* env, jclass, jobjectArray result) {
     const qpk::WinHttpFunctions& f = qpk::winHttp();
     if (!f.complete()) return qpk::kProxyFunctionsMissing;
+    // No array to fill: a failed call, not a crash of the JVM.
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
     if (!f.ieConfig(&config)) return jint(GetLastError());
     qpk::storeFlag(env, result, config.fAutoDetect != FALSE);
@@ -92,6 +94,7 @@ extern "C" JNIEXPORT jint JNICALL QPK_PROXY(getIEConfig0)(JNIEnv* env, jclass, j
 extern "C" JNIEXPORT jint JNICALL QPK_PROXY(getDefaultConfig0)(JNIEnv* env, jclass, jobjectArray result) {
     const qpk::WinHttpFunctions& f = qpk::winHttp();
     if (!f.complete()) return qpk::kProxyFunctionsMissing;
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
     WINHTTP_PROXY_INFO info = {};
     if (!f.defaultConfig(&info)) return jint(GetLastError());
     qpk::storeProxyInfo(env, result, info);
@@ -104,6 +107,7 @@ extern "C" JNIEXPORT jlong JNICALL QPK_PROXY(getAutoProxyConfig0)(JNIEnv* env, j
     const qpk::WinHttpFunctions& f = qpk::winHttp();
     if (!f.complete()) return qpk::kProxyFunctionsMissing;
     if (url == nullptr) return 0;
+    if (result == nullptr) return qpk::proxyFailure(qpk::ProxyStep::QueryUrl, ERROR_INVALID_PARAMETER);
     HINTERNET session = f.open(L"quillpack proxy detection/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0);
     if (session == nullptr) return qpk::proxyFailure(qpk::ProxyStep::OpenSession, GetLastError());

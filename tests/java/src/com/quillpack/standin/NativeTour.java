@@ -21,14 +21,14 @@ import java.util.concurrent.Callable;
 /**
  * Calls one native of every class the launcher registers, each chosen to succeed without
  * changing the machine, and reports "native.CLASS=result" per class ("unbound" when the
- * method was not registered).
+ * method was not registered, "missing" when the runtime lacks the class or the method).
  */
 final class NativeTour {
     private NativeTour() {}
 
     static List<String> run(String tempDir) {
         List<String> lines = new ArrayList<>();
-        String system = FolderInfo.getSystemDirectory0();
+        String system = System.getenv("SystemRoot") + "\\system32";
         call(lines, "ACLHandling", () -> ACLHandling.addACE(tempDir, false, true, false, false, false, 1, null));
         call(lines, "FileVersion", () -> FileVersion.compare0(system + "\\kernel32.dll", system + "\\kernel32.dll"));
         call(lines, "FolderInfo", () -> FolderInfo.getWindowsDirectory0());
@@ -60,6 +60,8 @@ final class NativeTour {
             result = String.valueOf(native0.call());
         } catch (UnsatisfiedLinkError e) {
             result = "unbound";
+        } catch (LinkageError e) {
+            result = "missing";
         } catch (Exception e) {
             result = "threw " + e;
         }

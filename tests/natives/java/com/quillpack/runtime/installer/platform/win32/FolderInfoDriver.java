@@ -33,9 +33,13 @@ public final class FolderInfoDriver {
         NativeCases.check("codes above 1003 give the profile",
                 profile != null && profile.equals(FolderInfo.getSpecialFolder0(5000, true))
                         && desktop != null && desktop.startsWith(profile), profile);
-        // Wine does not know the per-user program files folders: null is the failure result.
-        NativeCases.check("unknown known folder (Wine: UserProgramFiles) gives null",
-                FolderInfo.getSpecialFolder0(1002, false) == null, "not null");
+        String userPrograms = FolderInfo.getSpecialFolder0(1002, false);
+        if (NativeCases.onWine()) {
+            NativeCases.skip("code 1002 gives the user's program files", "Wine does not know FOLDERID_UserProgramFiles");
+        } else {
+            NativeCases.check("code 1002 gives the user's program files",
+                    userPrograms != null && userPrograms.equalsIgnoreCase(local + "\\Programs"), userPrograms);
+        }
 
         String programs = FolderInfo.getPathFromRegistry0("ProgramFilesDir");
         NativeCases.check("ProgramFilesDir from the registry",

@@ -22,6 +22,16 @@ final class NativeCases {
         }
     }
 
+    /** Under Wine, whose limits are skipped cases with their reason, never expected results. */
+    static boolean onWine() {
+        return "1".equals(System.getenv("QPK_ON_WINE"));
+    }
+
+    /** A case that a limit of the platform keeps from running. */
+    static void skip(String name, String reason) {
+        System.out.println("SKIP " + name + ": " + reason);
+    }
+
     /** A value for the gtest's checks from outside, as "key value". */
     static void info(String key, Object value) {
         System.out.println(key + " " + value);

@@ -8,7 +8,8 @@ import java.util.Set;
 
 /**
  * The Registry natives from Java: args[1] a key below HKCU that the gtest owns (with the odd
- * values it wrote under "raw"), args[2] a scratch directory.
+ * values it wrote under "raw", a subkey with a long class string under "classes" and a key
+ * that may be read and deleted but not written, "locked"), args[2] a scratch directory.
  */
 final class RegistryDriver {
     private static final int HKCU = 2;
@@ -28,6 +29,7 @@ final class RegistryDriver {
         untrusted(base + "\\raw");
         enumeration(base);
         deletion(base);
+        embeddedNuls(base + "\\victim", new File(scratch, "victim.hiv").getPath());
         saveAndRestore(base, scratch);
         Registry.changeNotifyAssociations0();
         NativeCases.done();
@@ -97,16 +99,15 @@ final class RegistryDriver {
         Arrays.fill(longText, 'x');
         boolean written = Registry.setValue0(HKCU, key, "long", new String(longText), 1, 0);
         Object read = Registry.getValue0(HKCU, key, "long", 0);
-        NativeCases.check("a string of 60,000 characters is cut to 49,999",
-                written && read instanceof String && ((String) read).length() == 49999, describe(read));
+        NativeCases.check("a string of 60,000 characters is written whole",
+                written && read instanceof String && ((String) read).length() == 60000, describe(read));
 
         byte[] bytes = new byte[150000];
-        bytes[99999] = 7;
+        bytes[149999] = 7;
         written = Registry.setValue0(HKCU, key, "bytes", bytes, 4, 0);
         read = Registry.getValue0(HKCU, key, "bytes", 0);
-        NativeCases.check("a byte array of 150,000 is cut to 100,000",
-                written && read instanceof byte[] && ((byte[]) read).length == 100000 && ((byte[]) read)[99999] == 7,
-                describe(read));
+        NativeCases.check("a byte array of 150,000 is written whole",
+                written && read instanceof byte[] && Arrays.equals(bytes, (byte[]) read), describe(read));
 
         String[] fits = new String[] {new String(longText, 0, 49997)};
         String[] tooMany = new String[] {new String(longText, 0, 49997), "y"};
@@ -123,7 +124,7 @@ final class RegistryDriver {
             {"multi without final NULs", new String[] {"a", "bc"}},
             {"multi with an empty string inside", new String[] {"a", "", "b"}},
             {"multi of one unit", new String[0]},
-            {"too big", null},
+            {"large", filled(300000, (byte) 1)},
             {"qword", null},
             {"short dword", null},
         };
@@ -151,6 +152,9 @@ final class RegistryDriver {
         NativeCases.check("enumeration of an empty key gives empty arrays",
                 noKeys != null && noKeys.length == 0 && noValues != null && noValues.length == 0,
                 describe(noKeys) + " " + describe(noValues));
+        NativeCases.check("enumSubKeys0 names a subkey with a class string of 5,000 characters",
+                asSet(Registry.enumSubKeys0(HKCU, base + "\\classes", 0)).equals(Set.of("long class", "plain")),
+                describe(Registry.enumSubKeys0(HKCU, base + "\\classes", 0)));
         NativeCases.check("enumeration of a missing key gives null",
                 Registry.enumSubKeys0(HKCU, key + "\\missing", 0) == null
                         && Registry.enumValues0(HKCU, key + "\\missing", 0) == null, "not null");
@@ -169,9 +173,14 @@ final class RegistryDriver {
         Registry.deleteKey0(HKCU, key + "\\holds value", true, 0);
         Registry.deleteKey0(HKCU, key + "\\holds key", true, 0);
         Registry.deleteKey0(HKCU, key + "\\empty", true, 0);
+        Registry.deleteKey0(HKCU, key + "\\missing", true, 0);
         NativeCases.check("deleteKey0 only if empty",
                 Registry.keyExists0(HKCU, key + "\\holds value", 0) && Registry.keyExists0(HKCU, key + "\\holds key", 0)
                         && !Registry.keyExists0(HKCU, key + "\\empty", 0), "wrong keys deleted");
+        // Its emptiness cannot be told, so it is kept.
+        Registry.deleteKey0(HKCU, base + "\\locked", true, 0);
+        NativeCases.check("deleteKey0 only if empty keeps a key it may not open for writing",
+                Registry.keyExists0(HKCU, base + "\\locked\\child", 0), "deleted");
 
         for (int view : new int[] {0, VIEW_64}) {
             String tree = key + "\\tree" + view;
@@ -191,11 +200,49 @@ final class RegistryDriver {
                 && new File(file).length() > 0, "not saved");
         NativeCases.check("saveKey0 of a missing key", !Registry.saveKey0(HKCU, base + "\\missing",
                 new File(scratch, "missing.hiv").getPath(), 0), "true");
-        // Wine: RegRestoreKeyW returns success but restores nothing, so only the result and the
-        // created key are checked.
-        NativeCases.check("restoreKey0 succeeds and creates the key (Wine restores no data)",
-                Registry.restoreKey0(HKCU, base + "\\restored", file, 0)
-                        && Registry.keyExists0(HKCU, base + "\\restored", 0), "false");
+        NativeCases.check("restoreKey0 succeeds and creates the key", Registry.restoreKey0(HKCU, base + "\\restored",
+                file, 0) && Registry.keyExists0(HKCU, base + "\\restored", 0), "false");
+        if (NativeCases.onWine()) {
+            NativeCases.skip("restoreKey0 restores the saved value", "Wine's RegRestoreKeyW restores nothing");
+        } else {
+            NativeCases.check("restoreKey0 restores the saved value",
+                    "saved".equals(Registry.getValue0(HKCU, base + "\\restored", "v", 0)), "not restored");
+        }
+    }
+
+    /**
+     * A NUL inside a key path or value name fails the call: Windows would stop reading the
+     * name there and act on "victim" itself.
+     */
+    private static void embeddedNuls(String victim, String file) {
+        Registry.setValue0(HKCU, victim, "keep", "kept", 1, 0);
+        Registry.createKey0(HKCU, victim + "\\child", 0);
+        String inside = victim + "\u0000\\x";
+        Registry.deleteKey0(HKCU, inside, false, 0);
+        Registry.deleteKey0(HKCU, victim + "\u0000", true, 0);
+        Registry.deleteValue0(HKCU, inside, "keep", 0);
+        Registry.deleteValue0(HKCU, victim, "keep\u0000x", 0);
+        NativeCases.check("NUL in a path or name: setValue0, createKey0, saveKey0 and restoreKey0 refuse",
+                !Registry.setValue0(HKCU, inside, "v", "x", 1, 0) && !Registry.setValue0(HKCU, victim, "v\u0000x", "x", 1, 0)
+                        && !Registry.createKey0(HKCU, inside, 0)
+                        && !Registry.saveKey0(HKCU, inside, file, 0)
+                        && !Registry.restoreKey0(HKCU, inside, file, 0), "one went ahead");
+        NativeCases.check("NUL in a path or name: nothing found",
+                !Registry.keyExists0(HKCU, inside, 0) && Registry.getValue0(HKCU, victim, "keep\u0000x", 0) == null
+                        && Registry.getValue0(HKCU, inside, "keep", 0) == null
+                        && Registry.enumSubKeys0(HKCU, inside, 0) == null && Registry.enumValues0(HKCU, inside, 0) == null,
+                "something found");
+        NativeCases.check("NUL in a path or name: nothing deleted or written",
+                "kept".equals(Registry.getValue0(HKCU, victim, "keep", 0))
+                        && Registry.keyExists0(HKCU, victim + "\\child", 0)
+                        && asSet(Registry.enumValues0(HKCU, victim, 0)).equals(Set.of("keep")),
+                describe(Registry.enumValues0(HKCU, victim, 0)));
+    }
+
+    private static byte[] filled(int size, byte value) {
+        byte[] bytes = new byte[size];
+        Arrays.fill(bytes, value);
+        return bytes;
     }
 
     private static boolean same(Object expected, Object read, int kind) {

@@ -22,6 +22,10 @@ final class ShellLinkDriver {
         NativeCases.check("createWide0 with the optional fields null",
                 ShellLink.createWide0(bare, target, null, null, null, false, null, 1) && new File(bare).isFile(),
                 "not saved");
+        NativeCases.check("createWide0 without a link path or a target",
+                !ShellLink.createWide0(null, target, null, null, null, false, null, 1)
+                        && !ShellLink.createWide0(new File(scratch, "no target.lnk").getPath(), null, null, null, null,
+                                false, null, 1), "true");
         NativeCases.check("createWide0 into a missing directory",
                 !ShellLink.createWide0(new File(scratch, "missing\\x.lnk").getPath(), target, null, null, null, false,
                         null, 1), "true");
@@ -35,7 +39,26 @@ final class ShellLinkDriver {
         NativeCases.check("changeNotify0 of missing paths, without their NUL", ShellLink.changeNotify0(
                 wide("C:\\qpk\\missing.lnk", false), wide("C:\\qpk\\missing", false)), "false");
         NativeCases.check("uninitialize", ShellLink.uninitialize(), "false");
+        NativeCases.check("uninitialize leaves COM alone that other code set up",
+                comOfAnotherNative(new File(scratch, "other com.lnk").getPath(), target), "link not saved");
         NativeCases.done();
+    }
+
+    /** On a thread whose COM the file chooser set up, an unpaired uninitialize must not end it. */
+    private static boolean comOfAnotherNative(String link, String target) {
+        boolean[] saved = new boolean[1];
+        Thread thread = new Thread(() -> {
+            VistaFileChooser.initialize0();
+            ShellLink.uninitialize();
+            saved[0] = ShellLink.createWide0(link, target, null, null, null, false, null, 1);
+        });
+        thread.start();
+        try {
+            thread.join(60_000);
+        } catch (InterruptedException e) {
+            return false;
+        }
+        return saved[0];
     }
 
     private static byte[] bytes(String text, boolean withNul) {

@@ -6,14 +6,18 @@ import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
+import java.util.Set;
+import java.util.TreeSet;
 import java.util.concurrent.TimeUnit;
 import java.util.concurrent.atomic.AtomicBoolean;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 /**
  * The pipe natives between two real processes. Arguments: the natives DLL and pipepeer.exe.
  * Started as "DLL echo PIPE COUNT" it is the second process: it connects as the client and
- * echoes COUNT blocks. Started as "DLL readone PIPE" it listens and reads one block (run with
- * a small heap, for a length the heap cannot hold).
+ * echoes COUNT blocks. Started as "DLL readone PIPE" it listens and reads one block, and
+ * reports the heap it uses meanwhile.
  */
 public final class Win32CommunicationBackendDriver {
     private static final long INVALID = -1;
@@ -30,11 +34,17 @@ public final class Win32CommunicationBackendDriver {
             return;
         }
         peerPath = args[1];
+        Thread busyClient = clientWaitOnABusyPipe();
         invalidHandles();
         processes();
         echoWithSecondJvm(args[0]);
         forgedBlocks();
-        beyondHeap(args[0]);
+        memoryFollowsData(args[0]);
+        security();
+        clientsThatLeft();
+        busyClient.join(150_000);
+        NativeCases.check("client waits about 100 s for a busy pipe, then gives 0", !busyClient.isAlive()
+                && busyWait.startsWith("0 "), busyClient.isAlive() ? "still waiting" : busyWait);
         NativeCases.done();
     }
 
@@ -46,6 +56,11 @@ public final class Win32CommunicationBackendDriver {
                 && Win32CommunicationBackend.readDataBlock0(invalid) == null
                 && !Win32CommunicationBackend.writeDataBlock0(invalid, new byte[1])
                 && !Win32CommunicationBackend.connectNamedPipe0(invalid), "invalid=" + invalid);
+        long begin = System.nanoTime();
+        boolean refused = Win32CommunicationBackend.createListener0(null) == INVALID
+                && Win32CommunicationBackend.connectClient0(null) == 0;
+        long ms = (System.nanoTime() - begin) / 1_000_000;
+        NativeCases.check("null pipe name refused at once", refused && ms < 5000, "after " + ms + " ms");
     }
 
     private static void processes() throws Exception {
@@ -85,6 +100,18 @@ public final class Win32CommunicationBackendDriver {
         long listener = Win32CommunicationBackend.createListener0(pipe);
         try {
             boolean connected = Win32CommunicationBackend.connectNamedPipe0(listener);
+            Thread watcher = new Thread(() -> {
+                try {
+                    Thread.sleep(3000);
+                } catch (InterruptedException e) {
+                    return;
+                }
+                Runtime heap = Runtime.getRuntime();
+                System.out.println("heap " + (heap.totalMemory() - heap.freeMemory()) / 1_000_000);
+                System.out.flush();
+            });
+            watcher.setDaemon(true);
+            watcher.start();
             byte[] got = Win32CommunicationBackend.readDataBlock0(listener);
             System.out.println(connected + " " + (got == null ? "null" : got.length + " bytes"));
         } catch (Throwable t) {
@@ -206,27 +233,115 @@ public final class Win32CommunicationBackendDriver {
         NativeCases.check(name, ok, outcome);
     }
 
-    /** A length the Java heap cannot hold, read by a second JVM with a 64 MiB heap. */
-    private static void beyondHeap(String dll) throws Exception {
+    /**
+     * A forged length that the heap could hold, with little data behind it: the reader's heap
+     * must not grow by the length while it waits for the rest. The peer is then ended.
+     */
+    private static void memoryFollowsData(String dll) throws Exception {
         String pipe = PREFIX + "heap";
-        Process reader = startJava("-Xmx64m", "-cp", System.getProperty("java.class.path"),
+        Process reader = startJava("-Xmx512m", "-cp", System.getProperty("java.class.path"),
                 Win32CommunicationBackendDriver.class.getName(), dll, "readone", pipe);
-        Process peer = new ProcessBuilder(peerPath, pipe, "send", "1500000000", "0").start();
-        // Its answer is read only after it ended (or was ended), so a reader that waits for the
-        // promised data cannot stop this driver.
+        Process peer = new ProcessBuilder(peerPath, pipe, "send", "200000000", "1000").start();
+        BufferedReader out = new BufferedReader(new InputStreamReader(reader.getInputStream(), StandardCharsets.UTF_8));
+        String heap = out.readLine();
+        peer.destroyForcibly();
         boolean ended = reader.waitFor(30, TimeUnit.SECONDS);
         reader.destroyForcibly();
-        peer.destroyForcibly();
-        String said = new BufferedReader(new InputStreamReader(reader.getInputStream(), StandardCharsets.UTF_8)).readLine();
-        NativeCases.check("forged length beyond the heap gives null", ended && "true null".equals(said),
-                "reader said " + said);
+        String said = ended ? out.readLine() : "no end";
+        boolean small = heap != null && heap.startsWith("heap ") && Long.parseLong(heap.substring(5)) < 100;
+        NativeCases.check("a forged length of 200,000,000 takes no heap before its data, then null", small
+                && "true null".equals(said), heap + ", then " + said);
+    }
+
+    private static String busyWait = "";
+
+    /** A second client of a pipe whose one instance is taken, measured on a thread of its own. */
+    private static Thread clientWaitOnABusyPipe() {
+        String pipe = PREFIX + "busy";
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        long first = Win32CommunicationBackend.connectClient0(pipe);
+        Thread second = new Thread(() -> {
+            long begin = System.nanoTime();
+            long handle = Win32CommunicationBackend.connectClient0(pipe);
+            long seconds = (System.nanoTime() - begin) / 1_000_000_000L;
+            busyWait = handle + " after " + seconds + " s";
+            if (seconds < 90 || seconds > 130) busyWait = "took " + busyWait;
+            Win32CommunicationBackend.closeHandle0(first);
+            Win32CommunicationBackend.closeHandle0(listener);
+        });
+        second.setDaemon(true);
+        second.start();
+        return second;
+    }
+
+    private static String run(String... command) throws Exception {
+        Process p = new ProcessBuilder(command).redirectErrorStream(true).start();
+        String line = new BufferedReader(new InputStreamReader(p.getInputStream(), StandardCharsets.UTF_8)).readLine();
+        return p.waitFor(30, TimeUnit.SECONDS) ? line + " (exit " + p.exitValue() + ")" : "no end";
+    }
+
+    /** Who may open the listener, as a client sees it; and what a listener may do as our client. */
+    private static void security() throws Exception {
+        String pipe = PREFIX + "dacl";
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        Process peer = new ProcessBuilder(peerPath, pipe, "dacl").start();
+        Win32CommunicationBackend.connectNamedPipe0(listener);
+        String dacl = new BufferedReader(new InputStreamReader(peer.getInputStream(), StandardCharsets.UTF_8)).readLine();
+        peer.waitFor(30, TimeUnit.SECONDS);
+        Win32CommunicationBackend.closeHandle0(listener);
+        Set<String> trustees = new TreeSet<>();
+        Matcher ace = Pattern.compile("\\(A;[^;]*;[^;]*;;;([^)]+)\\)")
+                .matcher(dacl == null ? "" : dacl);
+        while (ace.find()) trustees.add(ace.group(1));
+        NativeCases.check("listener: a protected access list of this user, administrators and system", dacl != null
+                && dacl.startsWith("D:P") && trustees.equals(new TreeSet<>(List.of(
+                        Win32UserInfo.getUserSid0(), "BA", "SY"))), String.valueOf(dacl));
+
+        pipe = PREFIX + "identify";
+        Process listening = new ProcessBuilder(peerPath, pipe, "listen").start();
+        long client = Win32CommunicationBackend.connectClient0(pipe);
+        boolean written = Win32CommunicationBackend.writeDataBlock0(client, new byte[] {1});
+        String level = new BufferedReader(new InputStreamReader(listening.getInputStream(), StandardCharsets.UTF_8))
+                .readLine();
+        listening.waitFor(30, TimeUnit.SECONDS);
+        Win32CommunicationBackend.closeHandle0(client);
+        NativeCases.check("client end opened and read by a listener of another process", written
+                && level != null && level.startsWith("level "), "written " + written + ", " + level);
+        if (NativeCases.onWine()) {
+            NativeCases.skip("client allows identification only", "Wine ignores the client's quality of service");
+        } else {
+            NativeCases.check("client allows identification only", "level 1".equals(level), level);
+        }
+    }
+
+    /** Clients that connected and left before connectNamedPipe0, and a handle that is none. */
+    private static void clientsThatLeft() throws Exception {
+        String pipe = PREFIX + "left";
+        long listener = Win32CommunicationBackend.createListener0(pipe);
+        String peer = run(peerPath, pipe, "leave", "3", "3");
+        long begin = System.nanoTime();
+        boolean connected = Win32CommunicationBackend.connectNamedPipe0(listener);
+        byte[] got = Win32CommunicationBackend.readDataBlock0(listener);
+        Win32CommunicationBackend.closeHandle0(listener);
+        NativeCases.check("client gone with data left counts as connected", connected
+                && Arrays.equals(new byte[] {0x5A, 0x5A, 0x5A}, got), peer + ", " + describe(got));
+
+        listener = Win32CommunicationBackend.createListener0(pipe);
+        peer = run(peerPath, pipe, "busy");
+        connected = Win32CommunicationBackend.connectNamedPipe0(listener);
+        Win32CommunicationBackend.closeHandle0(listener);
+        boolean none = Win32CommunicationBackend.connectNamedPipe0(0);
+        long ms = (System.nanoTime() - begin) / 1_000_000;
+        NativeCases.check("client gone without data, and handle 0, fail at once", !connected && !none && ms < 10_000,
+                peer + ", " + ms + " ms");
     }
 
     private static void forgedBlocks() throws Exception {
         forged("forged well-formed block", new byte[] {0x5A, 0x5A, 0x5A}, 20_000, false, "send", "3", "3");
         forged("forged negative length gives null", null, 20_000, false, "send", "-5", "0");
-        // Beyond the largest array a Java runtime can create.
-        forged("forged length 2147483647 gives null", null, 20_000, false, "send", "2147483647", "0");
+        // Beyond the largest array a Java runtime can create: nothing is made before the data.
+        forged("forged length 2147483647 waits for its data, null once the peer is gone", null, 1_500, true, "send",
+                "2147483647", "10");
         forged("peer killed mid-block gives null", null, 1_500, true, "send", "100000", "1000");
         forged("reader gone mid-block fails the write", null, 20_000, false, "vanish");
     }

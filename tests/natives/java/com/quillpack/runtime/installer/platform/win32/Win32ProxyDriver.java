@@ -46,6 +46,10 @@ public final class Win32ProxyDriver {
                     status == 0 && def[0].equals("false") && def[1] == KEEP && def[2] == KEEP, got);
         }
 
+        long auto0 = Win32Proxy.getAutoProxyConfig0(null, "http://127.0.0.1:9/", null, 1, 1, false);
+        NativeCases.check("a null result array is refused with 87", Win32Proxy.getIEConfig0(null) == 87
+                && Win32Proxy.getDefaultConfig0(null) == 87 && auto0 == (2L << 32) + 87, Long.toHexString(auto0));
+
         String[] auto = fresh(3);
         long result = Win32Proxy.getAutoProxyConfig0(auto, null, null, 1, 1, false);
         NativeCases.check("null URL does nothing",

@@ -27,6 +27,7 @@ public final class Win32ServicesDriver {
             missingService();
             install(binary);
             configure();
+            longBinaryPath(binary);
             startAndStop(record);
             uninstall();
         } finally {
@@ -91,10 +92,28 @@ public final class Win32ServicesDriver {
         // This Wine accepts failure actions without storing them, so only the result is checked.
         NativeCases.check("restart on failure set and cleared", Win32Services.setRestartServiceConfig0(NAME, true, 5000)
                 == 0 && Win32Services.setRestartServiceConfig0(NAME, false, 0) == 0, "");
-        // This Wine has no delayed automatic start: ChangeServiceConfig2W fails with 124.
         int delayed = Win32Services.setDelayedAutoStart0(NAME, true);
-        NativeCases.check("delayed auto-start unsupported by Wine gives its error 124", delayed == 124,
-                "result " + delayed);
+        if (NativeCases.onWine()) {
+            NativeCases.skip("delayed auto-start set", "Wine has no delayed automatic start (124)");
+        } else {
+            NativeCases.check("delayed auto-start set", delayed == 0 && Win32Services.setDelayedAutoStart0(NAME, false)
+                    == 0, "result " + delayed);
+        }
+    }
+
+    /** A binary path beyond the first configuration buffer is read whole, then put back. */
+    private static void longBinaryPath(String binary) throws Exception {
+        String longBinary = binary + " " + "x".repeat(9000);
+        int changed = Win32Services.changeServiceConfig0(NAME, null, longBinary, NO_CHANGE, NO_CHANGE, null, null,
+                null, null);
+        String stored = Win32Services.getServiceBinary0(NAME);
+        int startType = Win32Services.getStartType0(NAME);
+        boolean outside = regQuery().contains("x".repeat(9000));
+        int back = Win32Services.changeServiceConfig0(NAME, null, binary, NO_CHANGE, NO_CHANGE, null, null, null, null);
+        NativeCases.check("a binary path of 9,000 characters and more is read whole", changed == 0
+                && longBinary.equals(stored) && startType == -3 && outside && back == 0,
+                "change " + changed + ", read " + (stored.length() > 40 ? stored.length() + " characters" : stored)
+                        + ", start type " + startType + ", in the registry " + outside);
     }
 
     private static boolean waitForState(int state) throws InterruptedException {
