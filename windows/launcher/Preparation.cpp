@@ -102,6 +102,7 @@ void chooseInstalledRuntime(HWND dialog) {
             fputs("No JRE found. Aborting.\n", stdout);
             fflush(stdout);
             setInstallStarted(false, true, true);
+            removePrivateTempDir();
             exit(83);
         }
         fputs("No JRE found. Trying to download.\n", stdout);
