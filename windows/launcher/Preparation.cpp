@@ -8,6 +8,7 @@
 #include "JavaVMLauncher.h"
 #include "JvmArguments.h"
 #include "common/FileAttributes.h"
+#include "common/Format.h"
 #include "jre/JvmLoader.h"
 #include "jre/PackedJars.h"
 #include "jre/RuntimeRecord.h"
@@ -122,7 +123,9 @@ void unpackPackedPayloadFiles() {
         const std::string& name = names[i];
         if (name.size() < 5 || name.compare(name.size() - 5, 5, ".pack") != 0) continue;
         logLine(L"unpacking %S", name.c_str());
-        unpackJar(jvmHome, gState.tempDir + "\\" + name);
+        // The installer would run without the file it needs.
+        if (!unpackJar(jvmHome, gState.tempDir + "\\" + name))
+            fatalText(formatWide(L"Could not unpack %S", name.c_str()));
     }
 }
 
@@ -189,7 +192,7 @@ int runPreparation(HWND dialog) {
         if (jreIncluded) extractIncludedRuntime(dialog);
         unpackPackedPayloadFiles();
     } else if (jreIncluded) {
-        useIncludedRuntime();  // unpacked by the first start
+        useIncludedRuntime(true);  // unpacked by the first start
     }
 
     if (gState.extractAndExit) writeUnextractedPositionAndExit();

@@ -59,6 +59,7 @@ void extractIncludedRuntime(HWND dialog) {
     DeleteFileA("jre.tar.gz");
     animation.pacing = GetTickCount() - started;
 
+    bool unpacked = true;
     if (getInt(153) != 0) {
         logLine(L"JRE is packed");
         UniqueHandle thread;
@@ -67,17 +68,16 @@ void extractIncludedRuntime(HWND dialog) {
             thread.reset(CreateThread(nullptr, 0, animateProgress, nullptr, 0, nullptr));
             if (thread) SetThreadPriority(thread.get(), THREAD_PRIORITY_ABOVE_NORMAL);
         }
-        unpackPackedJars("jre");
-        unpackPackedJars("jre\\jre");
+        unpacked = unpackPackedJars("jre") && unpackPackedJars("jre\\jre");
         animation.stop = true;
     }
-    useIncludedRuntime();
+    useIncludedRuntime(unpacked);
 }
 
-void useIncludedRuntime() {
+void useIncludedRuntime(bool unpacked) {
     std::string home = fullPathOf("jre");
     logLine(L"JRE dir: %S", home.c_str());
-    if (LoadDLL(false, &home, false)) return;
+    if (unpacked && LoadDLL(false, &home, false)) return;
     logError(L"Could not load bundled JRE. Trying to find another JRE.");
     if (LoadDLL(false, nullptr, false)) return;
     logError(L"Could not find another JRE.");
