@@ -66,12 +66,12 @@ TEST_F(RuntimeChoiceBox, ThirtyTwoBitRuntimeIsRefusedAndCancelEndsTheSetup) {
     ASSERT_TRUE(qpktest::pressButton(choice, IDCANCEL));
     EXPECT_EQ(program_->wait().exitCode, 1u);
     EXPECT_EQ(installMarker("InstallStarted"), -1);
-    EXPECT_TRUE(directoriesInTmp().empty());
+    EXPECT_TRUE(leftInTmp().empty());
     EXPECT_FALSE(fileExists(record_));
 }
 
 TEST_F(RuntimeChoiceBox, LocatedRuntimeIsRecordedAndRunsTheInstaller) {
-    auto choice = startChoice(R"(, "126": "1.8", "127": "17", "150": "http://127.0.0.1:9/jre.tar.gz")",
+    auto choice = startChoice(R"(, "126": "1.8", "127": "17", "150": "https://127.0.0.1:9/jre.tar.gz")",
                               "Locate or download a 64-bit runtime. (at least 1.8, at most 17)", {1004, 1005, IDCANCEL});
     ASSERT_TRUE(choice.window) << "no choice dialog";
     std::string javaExe = qpktest::toWindowsPath(QPK_JDK11_HOME) + "\\bin\\java.exe";
@@ -88,7 +88,8 @@ TEST_F(RuntimeChoiceBox, LocatedRuntimeIsRecordedAndRunsTheInstaller) {
 TEST_F(RuntimeChoiceBox, DownloadShowsItsProgressAndTheInstallerRuns) {
     DownloadServer server(dir(), "slow", runtimeArchive());
     ASSERT_FALSE(server.url().empty());
-    auto choice = startChoice(R"(, "155": "1", "150": )" + jsonText(server.url()),
+    auto choice = startChoice(R"(, "155": "1", "150": )" + jsonText(server.url()) + R"(, "156": )" +
+                                  jsonText(server.sha256()),
                               "Locate or download a 64-bit runtime.", {1004, 1005, IDCANCEL});
     ASSERT_TRUE(qpktest::pressButton(choice, 1004));
     auto progress = find("Runtime Setup", L"MyDialogClass");

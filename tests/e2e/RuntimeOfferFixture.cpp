@@ -42,7 +42,9 @@ DownloadServer::DownloadServer(const std::string& dir, const std::string& script
     if (process.hThread) CloseHandle(process.hThread);
     for (int i = 0; i < 200 && !fileExists(portFile_); ++i) Sleep(50);
     std::string port = fileExists(portFile_) ? readFile(portFile_) : std::string();
-    if (!port.empty()) url_ = "http://127.0.0.1:" + port + "/jre.tar.gz";
+    if (port.empty()) return;
+    url_ = "http://127.0.0.1:" + port + "/jre.tar.gz";
+    sha256_ = readFile(portFile_ + ".sha256");
 }
 
 DownloadServer::~DownloadServer() {
@@ -66,19 +68,6 @@ void RuntimeOfferTest::packOffer(const std::string& narrow) {
                       "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": "Runtime Setup",
                       "20019": "at least", "20020": "at most"},
              "files": )" + installerFiles() + "}");
-}
-
-std::vector<std::string> RuntimeOfferTest::directoriesInTmp() const {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(qpktest::widen(tmp() + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return found;
-    do {
-        std::string name = qpktest::narrow(fd.cFileName);
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") found.push_back(name);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    return found;
 }
 
 }  // namespace qpke2e

@@ -21,17 +21,17 @@ public:
     const std::string& url() const { return url_; }
     // The paths asked for so far, one per request.
     size_t requests() const;
+    // The SHA-256 of `body` in hexadecimal, as the server computed it.
+    const std::string& sha256() const { return sha256_; }
 
 private:
-    std::string portFile_, log_, url_;
+    std::string portFile_, log_, url_, sha256_;
 };
 
 class RuntimeOfferTest : public JavaInstallerTest {
 protected:
     // A setup with the offer's texts and `narrow` entries (JSON members, each with its comma).
     void packOffer(const std::string& narrow);
-    // Directories left in the temporary root: a fatal end removes the setup's own.
-    std::vector<std::string> directoriesInTmp() const;
 };
 
 }  // namespace qpke2e

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Scripted HTTP server on 127.0.0.1 for the download tests.
   download_server.py SCRIPT BODY_FILE PORT_FILE REQUEST_LOG SECONDS
-Writes its free port to PORT_FILE and answers each GET (path appended to REQUEST_LOG) by SCRIPT:
+Writes the body's SHA-256 to PORT_FILE.sha256, then its free port to PORT_FILE, and answers
+each GET (path appended to REQUEST_LOG) by SCRIPT:
 whole; break (the first answer breaks off half-way); nolength (no Content-Length); empty;
 missing (status 404 with the body); slow (whole, paced over about three seconds, so that
 a watcher sees the download's progress).
 Ends after SECONDS, 200 requests or when PORT_FILE.stop appears, then writes PORT_FILE.done.
 Its output goes to REQUEST_LOG.err: Wine starts it with the test run's streams."""
-import http.server, os, socket, sys, time
+import hashlib, http.server, os, socket, sys, time
 
 script, body_file, port_file, request_log, seconds = sys.argv[1:6]
 errors = os.open(request_log + ".err", os.O_WRONLY | os.O_CREAT | os.O_APPEND)
@@ -43,6 +44,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
 
+with open(port_file + ".sha256", "w") as f:
+    f.write(hashlib.sha256(body).hexdigest())
 server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
 server.timeout = 0.2
 with open(port_file + ".tmp", "w") as f:

@@ -7,9 +7,11 @@
 
 #include "common/Owned.h"
 #include "common/ProcLookup.h"
+#include "common/Sha256.h"
 #include "launcher/ErrorReporting.h"
 #include "launcher/Log.h"
 #include "payload/Config.h"
+#include "payload/DownloadChecks.h"
 #include "payload/RuntimeTexts.h"
 #include "launcher/resource.h"
 
@@ -58,8 +60,36 @@ void discard(UniqueFile& file, const std::string& destination) {
     DeleteFileA(destination.c_str());
 }
 
-bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::string& destination) {
+// An empty answer or an error page is no runtime archive; neither is one that differs from
+// the configured digest. The file is deleted and the attempt fails.
+bool arrivedIntact(const unsigned char* head, size_t headSize, Sha256* hash, const Sha256Digest* expected) {
+    if (!startsLikeGzip(head, headSize)) {
+        logError(L"the answer is not a gzip stream");
+        return false;
+    }
+    if (expected == nullptr) return true;
+    Sha256Digest got;
+    if (!hash->finish(got)) {
+        logError(L"the SHA-256 of the download could not be computed (%d)", int(GetLastError()));
+        return false;
+    }
+    std::string gotText = sha256Hex(got), expectedText = sha256Hex(*expected);
+    if (got != *expected) {
+        logError(L"the SHA-256 of the download is %S, expected %S", gotText.c_str(), expectedText.c_str());
+        return false;
+    }
+    logLine(L"SHA-256 of the download as expected: %S", gotText.c_str());
+    return true;
+}
+
+bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::string& destination,
+                   const Sha256Digest* expected) {
     logLine(L"file size: %d, handle %p", int(length), request);
+    Sha256 hash;
+    if (expected && !hash.ok()) {
+        logError(L"SHA-256 is not available (%d)", int(GetLastError()));
+        return false;
+    }
     UniqueFile file(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -71,6 +101,8 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
     DWORD start = GetTickCount();
     DWORD lastUpdate = start;
     DWORD received = 0;
+    unsigned char head[3];
+    size_t headSize = 0;
     while (received < length) {
         DWORD got = 0;
         if (!wininet.readFile(request, buffer, std::min(kReadSize, length - received), &got)) {
@@ -92,6 +124,12 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
             logError(L"writing the destination file %S failed with error code %d", destination.c_str(), int(error));
             return false;
         }
+        if (expected && !hash.add(buffer, got)) {
+            logError(L"SHA-256 failed (%d)", int(GetLastError()));
+            discard(file, destination);
+            return false;
+        }
+        for (DWORD i = 0; i < got && headSize < sizeof head; ++i) head[headSize++] = (unsigned char)buffer[i];
         bool first = received == 0;
         received += got;
         DWORD now = GetTickCount();
@@ -100,6 +138,10 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
             showProgress(dialog, received, length, now - start);
             lastUpdate = now;
         }
+    }
+    if (!arrivedIntact(head, headSize, &hash, expected)) {
+        discard(file, destination);
+        return false;
     }
     file.reset();
     logLine(L"download successful");
@@ -131,7 +173,8 @@ bool loadWininet() {
     return true;
 }
 
-bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination) {
+bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination,
+                  const Sha256Digest* expected) {
     if (dialog) SetDlgItemTextW(dialog, IDC_STATUS_LINE, getWide(20009).c_str());
     DWORD connect = wininet.attemptConnect(0);
     if (connect != 0) logError(L"InternetAttemptConnect returned %d", int(connect));
@@ -171,17 +214,33 @@ bool downloadFile(HWND dialog, const std::wstring& address, const std::string& d
         logError(L"the server answered with status %d", int(status));
         return false;
     }
-    return copyUrlToFile(dialog, request.get(), length, destination);
+    return copyUrlToFile(dialog, request.get(), length, destination, expected);
 }
 
 void downloadRuntime(HWND dialog, const std::wstring& address) {
+    // Nothing may be downloaded that nothing vouches for: its jvm.dll is loaded into this
+    // process and its programs are run.
+    Sha256Digest expected;
+    std::string addressText = dupNarrow(kIdDownloadUrl), digestText = dupNarrow(kIdDownloadSha256);
+    DownloadTrust trust = downloadTrust(addressText, digestText, expected);
+    if (trust == DownloadTrust::BadDigest) {
+        logError(L"entry %d is no SHA-256 digest: %S", kIdDownloadSha256, digestText.c_str());
+        fatalMessage(20003);
+    }
+    if (trust == DownloadTrust::NeedsDigest) {
+        logError(L"%S is no https:// address and no SHA-256 digest is configured", addressText.c_str());
+        fatalMessage(20003);
+    }
+    if (trust == DownloadTrust::Digest) logLine(L"expected SHA-256: %S", sha256Hex(expected).c_str());
+    if (trust == DownloadTrust::Certificate) logLine(L"no SHA-256 digest configured: the server's certificate vouches");
     if (dialog) {
         SetDlgItemTextW(dialog, IDC_MESSAGE, getWide(20001).c_str());
         SetDlgItemTextW(dialog, IDCANCEL, getWide(20012).c_str());
         ShowWindow(GetDlgItem(dialog, IDC_STATUS_LINE), SW_SHOW);
     }
     if (!loadWininet()) fatalMessage(20002);
-    for (int attempt = 1; !downloadFile(dialog, address, "jre.tar.gz"); ++attempt) {
+    const Sha256Digest* check = trust == DownloadTrust::Digest ? &expected : nullptr;
+    for (int attempt = 1; !downloadFile(dialog, address, "jre.tar.gz", check); ++attempt) {
         Sleep(1000);
         logError(L"Retry JRE download");
         if (attempt == kAttempts) fatalMessage(20003);
