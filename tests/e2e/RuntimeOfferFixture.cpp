@@ -58,14 +58,14 @@ size_t DownloadServer::requests() const {
     return size_t(std::count(paths.begin(), paths.end(), '\n'));
 }
 
-void RuntimeOfferTest::packOffer(const std::string& narrow) {
+void RuntimeOfferTest::packOffer(const std::string& narrow, const std::string& caption) {
     pack(R"({"narrow": {"107": "1", "2001": "q")" + narrow + R"(},
              "wide": {"1000": "Runtime Setup", "1016": "No runtime: {0}", "1020": "Unusable runtime at {0}",
                       "20001": "Downloading a runtime", "20002": "No internet functions", "20003": "Download failed",
                       "20004": "Pick java.exe", "20005": "Locate or download a %S-bit runtime.",
                       "20006": "Locate a %S-bit runtime.", "20007": "Preparing",
                       "20008": "%.1f of %.1f MB (%.0f%%) at %.0f KB/s", "20009": "Connecting",
-                      "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": "Runtime Setup",
+                      "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": )" + jsonText(caption) + R"(,
                       "20019": "at least", "20020": "at most"},
              "files": )" + installerFiles() + "}");
 }

@@ -30,8 +30,9 @@ private:
 
 class RuntimeOfferTest : public JavaInstallerTest {
 protected:
-    // A setup with the offer's texts and `narrow` entries (JSON members, each with its comma).
-    void packOffer(const std::string& narrow);
+    // A setup with the offer's texts, `caption` as message 20013, and `narrow` entries (JSON
+    // members, each with its comma).
+    void packOffer(const std::string& narrow, const std::string& caption = "Runtime Setup");
 };
 
 }  // namespace qpke2e
