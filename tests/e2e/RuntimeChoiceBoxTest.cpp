@@ -1,6 +1,6 @@
 // The runtime choice dialog on a display: its texts, Locate through the open-file dialog (a
 // 32-bit runtime refused, the real Java 11 runtime taken and recorded), Cancel, and Download
-// with its progress in the progress dialog.
+// with its progress in the progress dialog, and Cancel there.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -119,4 +119,36 @@ TEST_F(RuntimeChoiceBox, DownloadShowsItsProgressAndTheInstallerRuns) {
     EXPECT_EQ(program_->wait().exitCode, 0u) << onlyLog();
     EXPECT_EQ(outputValue(readFile(record_), "recorded"), "1");
     EXPECT_EQ(server.requests(), 1u);
+}
+
+// Cancel while the setup waits for the second half, which the server holds back: the
+// transfer is stopped at once, and neither the partial archive nor the setup's directory
+// stays.
+TEST_F(RuntimeChoiceBox, CancelDuringTheDownloadLeavesNothingBehind) {
+    DownloadServer server(dir(), "stall", runtimeArchive());
+    ASSERT_FALSE(server.url().empty());
+    auto progress = startDownload(server);
+    ASSERT_TRUE(progress.window) << "no progress dialog";
+    // The setup reads 16 KiB at a time; the last read of the half waits for the rest.
+    const uint64_t half = readFile(runtimeArchive()).size() / 2 - 16384;
+    uint64_t partial = 0;
+    for (int i = 0; i < 1500 && partial < half; ++i, Sleep(20)) {
+        for (const std::string& name : leftInTmp()) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExW(qpktest::widen(tmp() + "\\" + name + "\\jre.tar.gz").c_str(),
+                                     GetFileExInfoStandard, &data))
+                partial = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+    }
+    ASSERT_GE(partial, half) << "the first half did not arrive";
+    DWORD pressed = GetTickCount();
+    ASSERT_TRUE(qpktest::pressButton(progress, IDCANCEL));
+    auto r = program_->wait();
+    EXPECT_LT(GetTickCount() - pressed, 10000u) << "the setup waited for the server";
+    EXPECT_EQ(r.exitCode, 0u);
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] Download canceled\n")) << log;
+    EXPECT_TRUE(leftInTmp().empty()) << "the setup left " << leftInTmp()[0];
+    EXPECT_EQ(installMarker("InstallStarted"), -1);
+    EXPECT_FALSE(fileExists(record_));
 }

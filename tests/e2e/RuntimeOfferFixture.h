@@ -12,7 +12,8 @@ namespace qpke2e {
 inline std::string runtimeArchive() { return qpktest::toWindowsPath(QPK_JRE11_ARCHIVE); }
 
 // download_server.py for one test, started by Wine as the Unix program it is. It serves
-// `body` by `script` (whole, break, nolength, empty) and ends with the test.
+// `body` by `script` (whole, break, nolength, empty, missing, slow, stall) and ends with
+// the test.
 class DownloadServer {
 public:
     DownloadServer(const std::string& dir, const std::string& script, const std::string& body);

@@ -25,6 +25,7 @@
 #include "payload/IncludedRuntime.h"
 #include "payload/Integrity.h"
 #include "payload/RuntimeChoice.h"
+#include "payload/RuntimeDownload.h"
 #include "resource.h"
 
 namespace qpk {
@@ -90,6 +91,7 @@ void offerRuntimeInProgressDialog() {
         offerRuntime(nullptr);
     } else if (result != 0) {
         // Cancel while downloading: as on the dialog path, the setup ends there.
+        cancelDownload();
         fatalExit(0);
     }
 }
