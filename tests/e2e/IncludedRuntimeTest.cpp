@@ -113,12 +113,16 @@ TEST_F(IncludedRuntime, LanguageRestartUsesTheUnpackedRuntime) {
 }
 
 // An archive that untars but holds no runtime (here only a packed jar and the unpack200
-// stand-in) gives way to an installed one; with none the setup ends with its own text.
+// stand-in) gives way to an installed one, as does one whose jar cannot be restored; with
+// none the setup ends with its own text and leaves nothing of the unpacked tree.
 TEST_F(IncludedRuntime, UnusableRuntimeFallsBackToTheSearch) {
     std::string unpack200 = readFile(qpktest::toWindowsPath(QPK_STANDIN_UNPACK200));
-    packArchive(tarEntry("bin/", "", '5') + tarEntry("bin/unpack200.exe", unpack200) + tarEntry("lib/", "", '5') +
-                    tarEntry("lib/a.jar.pack", "packed") + kTarEnd,
-                true, R"(, "153": "1")");
+    auto packWithJar = [&](const std::string& pack) {
+        packArchive(tarEntry("bin/", "", '5') + tarEntry("bin/unpack200.exe", unpack200) + tarEntry("lib/", "", '5') +
+                        tarEntry("lib/a.jar.pack", pack) + kTarEnd,
+                    true, R"(, "153": "1")");
+    };
+    packWithJar("packed");
     auto r = runWith(javaOptions("return"));
     std::string log = onlyLog();
     ASSERT_EQ(r.exitCode, 0u) << log;
@@ -130,6 +134,16 @@ TEST_F(IncludedRuntime, UnusableRuntimeFallsBackToTheSearch) {
     EXPECT_TRUE(contains(log, "] ERROR: Could not load bundled JRE. Trying to find another JRE.\n")) << log;
     clearLogs();
 
+    packWithJar("QPK-FAIL");
+    r = runWith(javaOptions("return"));
+    log = onlyLog();
+    ASSERT_EQ(r.exitCode, 0u) << log;
+    EXPECT_TRUE(contains(log, "] ERROR: Unpacking JRE failed\n")) << log;
+    EXPECT_FALSE(contains(log, "LoadDLL (0, " + recorded("prop.corvo.tempDir") + "\\jre,")) << log;
+    EXPECT_EQ(lower(recorded("prop.java.home")), lower(qpktest::toWindowsPath(QPK_JDK11_HOME)));
+    clearLogs();
+
+    std::vector<std::string> before = leftInTmp();
     qpktest::RunOptions o = javaOptions("return");
     o.args = {"-q"};
     o.setEnv.erase("QUILLPACK_JAVA_HOME");
@@ -139,6 +153,7 @@ TEST_F(IncludedRuntime, UnusableRuntimeFallsBackToTheSearch) {
     EXPECT_TRUE(contains(r.stderrText, "Could not use bundled JRE. Please send this log file to your software vendor:"))
         << r.stderrText;
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: Could not find another JRE.\n"));
+    EXPECT_EQ(leftInTmp(), before) << "the setup left its unpacked runtime";
 }
 
 // Unsafe names are never written; these and broken archives end as corrupted, exit code 1.

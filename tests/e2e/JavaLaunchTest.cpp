@@ -258,7 +258,8 @@ TEST_F(JavaLaunch, MissingMainClassOrMethodEndsWith1010Or1011) {
     EXPECT_FALSE(contains(log, "could not find main class")) << log;
 }
 
-// A quiet run that may not download ends with 83 when no runtime may be searched for.
+// A quiet run that may not download ends with 83 when no runtime may be searched for, and
+// takes its extracted payload with it.
 TEST_F(JavaLaunch, QuietRunWithoutRuntimeAbortsWith83) {
     packInstaller(R"("107": "1", "2001": "q", "157": "0")");
     auto r = launch({"-q", "-manual"}, "return");
@@ -266,6 +267,7 @@ TEST_F(JavaLaunch, QuietRunWithoutRuntimeAbortsWith83) {
     EXPECT_EQ(r.stdoutText, "No JRE found. Aborting.\n");
     EXPECT_TRUE(contains(onlyLog(), "] ERROR: No JRE found"));
     EXPECT_FALSE(fileExists(record_));
+    EXPECT_TRUE(leftInTmp().empty()) << "the setup left " << leftInTmp()[0];
 }
 
 // A language restart in a filled directory extracts nothing and says so with -1; with the

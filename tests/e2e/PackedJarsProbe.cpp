@@ -3,7 +3,8 @@
 // message's text and where errors go), then works through its arguments:
 //   -home <home>         unpackPackedJars(home)
 //   -pack <home> <pack>  unpackJar(home, pack)
-// printing "returned" after each call that came back. Exit code 2: arguments not understood.
+// printing "returned" after each call that came back with success, "failed" after one that
+// came back with failure. Exit code 2: arguments not understood.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,16 +29,17 @@ int main() {
         args.push_back(narrow);
     }
     for (size_t i = 0; i < args.size();) {
+        bool ok;
         if (args[i] == "-home" && i + 1 < args.size()) {
-            unpackPackedJars(args[i + 1]);
+            ok = unpackPackedJars(args[i + 1]);
             i += 2;
         } else if (args[i] == "-pack" && i + 2 < args.size()) {
-            unpackJar(args[i + 1], args[i + 2]);
+            ok = unpackJar(args[i + 1], args[i + 2]);
             i += 3;
         } else {
             return 2;
         }
-        printf("returned\n");
+        printf(ok ? "returned\n" : "failed\n");
         fflush(stdout);
     }
     return 0;

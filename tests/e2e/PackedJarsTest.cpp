@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "BuildPaths.h"
@@ -190,6 +191,36 @@ TEST_F(PackedJars, SinglePackIsWaitedForAndAFailedDeletionIsOnlyLogged) {
     expected.push_back("could not delete packed file (error 5)");
     append(expected, unpackLines(home, slow, dir() + "\\data"));
     EXPECT_EQ(messagesFrom(onlyLog(), expected[0]), expected);
+}
+
+// A jar that unpack200 does not restore (an exit code other than 0, or no jar) keeps its
+// pack, loses what was begun of it, and fails the call; a home stops at its first failure.
+TEST_F(PackedJars, FailedUnpackKeepsThePackAndFails) {
+    std::string broken = makeHome("broken jre"), empty = makeHome("empty jre");
+    for (const std::string& home : {broken, empty}) makeDirectory(home + "\\lib");
+    writeFile(broken + "\\lib\\a.jar.pack", "QPK-FAIL");
+    makeDirectory(broken + "\\lib\\ext");
+    writeFile(broken + "\\lib\\ext\\c.jar.pack", "C");
+    writeFile(empty + "\\lib\\b.jar.pack", "QPK-NOJAR");
+    std::string payload = dir() + "\\data.pack";
+    writeFile(payload, "QPK-FAIL");
+
+    auto r = probe({"-home", broken, "-home", empty, "-pack", broken, payload});
+    ASSERT_EQ(r.exitCode, 0u) << r.stderrText;
+    EXPECT_EQ(r.stdoutText, "Preparing JRE ...\nfailed\nPreparing JRE ...\nfailed\nfailed\n");
+    EXPECT_EQ(readFile(broken + "\\lib\\a.jar.pack"), "QPK-FAIL");
+    EXPECT_FALSE(fileExists(broken + "\\lib\\a.jar")) << "half a jar is no jar";
+    EXPECT_FALSE(fileExists(broken + "\\lib\\ext\\c.jar"));
+    EXPECT_EQ(readFile(empty + "\\lib\\b.jar.pack"), "QPK-NOJAR");
+    EXPECT_EQ(readFile(payload), "QPK-FAIL");
+    EXPECT_FALSE(fileExists(dir() + "\\data"));
+    std::string log = onlyLog();
+    EXPECT_TRUE(contains(log, "] ERROR: unpack200 failed with exit code 5: " + broken + "\\lib\\a.jar.pack\n")) << log;
+    EXPECT_TRUE(contains(log, "] ERROR: unpack200 left no jar " + empty + "\\lib\\b.jar\n")) << log;
+    EXPECT_TRUE(contains(log, "] ERROR: unpack200 failed with exit code 5: " + payload + "\n")) << log;
+    std::vector<std::string> messages = messagesFrom(log, "checking " + broken + "\\lib\\a.jar");
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "ERROR: Unpacking JRE failed"), 2) << log;
+    EXPECT_FALSE(contains(log, "Unpacking JRE done")) << log;
 }
 
 // The real unpack200 removes the pack itself on -r; the launcher's deletion then finds

@@ -1,6 +1,7 @@
 // Quiet setups that may download a runtime when none is found: the download's ends against a
 // scripted server, from the installer running on the downloaded Java 11 runtime to the
-// fatal messages.
+// fatal messages. Each setup names the SHA-256 that the server computed of its body, or
+// another where the case says so.
 #include <memory>
 
 #include "RuntimeOfferFixture.h"
@@ -9,9 +10,13 @@ using namespace qpke2e;
 
 namespace {
 
+constexpr char kOtherDigest[] = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+
 struct DownloadCase {
     const char* name;
     const char* script;  // nullptr: no server and no address
+    const char* body;    // "runtime" or "small" (1000 bytes that are no gzip stream)
+    const char* digest;  // nullptr: the body's own
     DWORD exitCode;
     const char* stderrPart;  // empty: the installer runs
     size_t minRequests;
@@ -19,19 +24,26 @@ struct DownloadCase {
 };
 
 const DownloadCase kCases[] = {
-    {"WholeAnswer", "whole", 0, "", 1,
-     {{"] Downloading JRE\n", 1}, {"] download successful", 1}, {"] Done\n", 1}, {"Retry JRE download", 0}}},
-    {"BreaksOffHalfWayThenWhole", "break", 0, "", 2,
+    {"WholeAnswer", "whole", "runtime", nullptr, 0, "", 1,
+     {{"] Downloading JRE\n", 1}, {"] SHA-256 of the download as expected: ", 1}, {"] download successful", 1},
+      {"] Done\n", 1}, {"Retry JRE download", 0}}},
+    {"BreaksOffHalfWayThenWhole", "break", "runtime", nullptr, 0, "", 2,
      {{"] ERROR: the download ended after ", 1}, {"] ERROR: Retry JRE download", 1}, {"] download successful", 1}}},
     // Each attempt asks 20 times, 300 ms apart, reopening each time; three attempts in all.
-    {"NoContentLength", "nolength", 1, "Download failed", 60,
+    {"NoContentLength", "nolength", "small", nullptr, 1, "Download failed", 60,
      {{"] ERROR: HttpQueryInfo (try 1) failed", 3}, {"] ERROR: HttpQueryInfo (try 20) failed", 3},
       {"(try 21)", 0}, {"] ERROR: Giving up", 3}, {"] ERROR: Retry JRE download", 3}}},
-    {"EmptyAnswer", "empty", 1, "The bundled JRE is corrupted.", 1,
-     {{"] file size: 0, handle", 1}, {"] download successful", 1}}},
-    {"ErrorPage", "missing", 1, "Download failed", 3,
+    // Neither is a runtime archive: retried like a broken answer, never untarred.
+    {"EmptyAnswer", "empty", "small", nullptr, 1, "Download failed", 3,
+     {{"] file size: 0, handle", 3}, {"] ERROR: the answer is not a gzip stream", 3}, {"extracting JRE", 0}}},
+    {"AnswerThatIsNoGzipStream", "whole", "small", nullptr, 1, "Download failed", 3,
+     {{"] ERROR: the answer is not a gzip stream", 3}, {"] download successful", 0}, {"extracting JRE", 0}}},
+    {"OtherDigest", "whole", "runtime", kOtherDigest, 1, "Download failed", 3,
+     {{std::string("] expected SHA-256: ") + kOtherDigest, 1},
+      {std::string(", expected ") + kOtherDigest + "\n", 3}, {"] download successful", 0}, {"extracting JRE", 0}}},
+    {"ErrorPage", "missing", "small", nullptr, 1, "Download failed", 3,
      {{"] ERROR: the server answered with status 404", 3}, {"] download successful", 0}}},
-    {"NoAddress", nullptr, 1, "Download failed", 0,
+    {"NoAddress", nullptr, "small", nullptr, 1, "Download failed", 0,
      {{"] Download location: \n", 1}, {"] ERROR: InternetOpenUrl failed", 3}, {"] ERROR: Retry JRE download", 3}}},
 };
 
@@ -50,17 +62,19 @@ class RuntimeDownload : public RuntimeOfferTest, public ::testing::WithParamInte
 TEST_P(RuntimeDownload, QuietRunDownloadsWhenNoRuntimeIsFound) {
     const DownloadCase& c = GetParam();
     std::unique_ptr<DownloadServer> server;
-    std::string address;
+    std::string address, digest;
     if (c.script) {
-        std::string body = c.script == std::string("whole") || c.script == std::string("break")
-                               ? runtimeArchive()
-                               : dir() + "\\small.bin";
         writeFile(dir() + "\\small.bin", std::string(1000, 'x'));
+        std::string body = c.body == std::string("runtime") ? runtimeArchive() : dir() + "\\small.bin";
         server = std::make_unique<DownloadServer>(dir(), c.script, body);
         ASSERT_FALSE(server->url().empty()) << "the download server did not start";
         address = server->url();
+        digest = c.digest ? c.digest : server->sha256();
+        ASSERT_EQ(digest.size(), 64u);
     }
-    packOffer(R"(, "157": "1", "150": )" + jsonText(address));
+    std::string narrow = R"(, "157": "1", "150": )" + jsonText(address);
+    if (!digest.empty()) narrow += R"(, "156": )" + jsonText(digest);
+    packOffer(narrow);
     qpktest::RunOptions o = javaOptions("return");
     o.args = {"-q", "-manual"};  // no search: the installed runtime of the fixture is not taken
     auto r = runWith(o);
@@ -72,10 +86,14 @@ TEST_P(RuntimeDownload, QuietRunDownloadsWhenNoRuntimeIsFound) {
     if (server) {
         EXPECT_GE(server->requests(), c.minRequests);
     }
+    if (c.digest) {
+        // A mismatch names both digests.
+        EXPECT_EQ(count(log, "] ERROR: the SHA-256 of the download is " + server->sha256() + ", expected "), 3u);
+    }
     if (*c.stderrPart) {
         EXPECT_TRUE(contains(r.stderrText, c.stderrPart)) << r.stderrText;
         EXPECT_FALSE(fileExists(record_));
-        EXPECT_TRUE(directoriesInTmp().empty()) << "the setup's directory is left: " << directoriesInTmp()[0];
+        EXPECT_TRUE(leftInTmp().empty()) << "the setup left " << leftInTmp()[0];
     } else {
         EXPECT_EQ(outputValue(readFile(record_), "recorded"), "1") << log;
         EXPECT_TRUE(contains(log, "] Loading of JVM-DLL successful")) << log;

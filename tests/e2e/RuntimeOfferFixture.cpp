@@ -42,7 +42,9 @@ DownloadServer::DownloadServer(const std::string& dir, const std::string& script
     if (process.hThread) CloseHandle(process.hThread);
     for (int i = 0; i < 200 && !fileExists(portFile_); ++i) Sleep(50);
     std::string port = fileExists(portFile_) ? readFile(portFile_) : std::string();
-    if (!port.empty()) url_ = "http://127.0.0.1:" + port + "/jre.tar.gz";
+    if (port.empty()) return;
+    url_ = "http://127.0.0.1:" + port + "/jre.tar.gz";
+    sha256_ = readFile(portFile_ + ".sha256");
 }
 
 DownloadServer::~DownloadServer() {
@@ -56,29 +58,16 @@ size_t DownloadServer::requests() const {
     return size_t(std::count(paths.begin(), paths.end(), '\n'));
 }
 
-void RuntimeOfferTest::packOffer(const std::string& narrow) {
+void RuntimeOfferTest::packOffer(const std::string& narrow, const std::string& caption) {
     pack(R"({"narrow": {"107": "1", "2001": "q")" + narrow + R"(},
              "wide": {"1000": "Runtime Setup", "1016": "No runtime: {0}", "1020": "Unusable runtime at {0}",
                       "20001": "Downloading a runtime", "20002": "No internet functions", "20003": "Download failed",
                       "20004": "Pick java.exe", "20005": "Locate or download a %S-bit runtime.",
                       "20006": "Locate a %S-bit runtime.", "20007": "Preparing",
                       "20008": "%.1f of %.1f MB (%.0f%%) at %.0f KB/s", "20009": "Connecting",
-                      "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": "Runtime Setup",
+                      "20010": "Download", "20011": "Locate", "20012": "Cancel", "20013": )" + jsonText(caption) + R"(,
                       "20019": "at least", "20020": "at most"},
              "files": )" + installerFiles() + "}");
-}
-
-std::vector<std::string> RuntimeOfferTest::directoriesInTmp() const {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(qpktest::widen(tmp() + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return found;
-    do {
-        std::string name = qpktest::narrow(fd.cFileName);
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") found.push_back(name);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    return found;
 }
 
 }  // namespace qpke2e

@@ -12,7 +12,8 @@ namespace qpke2e {
 inline std::string runtimeArchive() { return qpktest::toWindowsPath(QPK_JRE11_ARCHIVE); }
 
 // download_server.py for one test, started by Wine as the Unix program it is. It serves
-// `body` by `script` (whole, break, nolength, empty) and ends with the test.
+// `body` by `script` (whole, break, nolength, empty, missing, slow, stall) and ends with
+// the test.
 class DownloadServer {
 public:
     DownloadServer(const std::string& dir, const std::string& script, const std::string& body);
@@ -21,17 +22,18 @@ public:
     const std::string& url() const { return url_; }
     // The paths asked for so far, one per request.
     size_t requests() const;
+    // The SHA-256 of `body` in hexadecimal, as the server computed it.
+    const std::string& sha256() const { return sha256_; }
 
 private:
-    std::string portFile_, log_, url_;
+    std::string portFile_, log_, url_, sha256_;
 };
 
 class RuntimeOfferTest : public JavaInstallerTest {
 protected:
-    // A setup with the offer's texts and `narrow` entries (JSON members, each with its comma).
-    void packOffer(const std::string& narrow);
-    // Directories left in the temporary root: a fatal end removes the setup's own.
-    std::vector<std::string> directoriesInTmp() const;
+    // A setup with the offer's texts, `caption` as message 20013, and `narrow` entries (JSON
+    // members, each with its comma).
+    void packOffer(const std::string& narrow, const std::string& caption = "Runtime Setup");
 };
 
 }  // namespace qpke2e

@@ -228,6 +228,20 @@ std::vector<std::string> SetupTest::logs(const std::string& directory) const {
     return out;
 }
 
+std::vector<std::string> SetupTest::leftInTmp() const {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(qpktest::widen(tmp_ + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::string name = qpktest::narrow(fd.cFileName);
+        bool log = name.rfind("qpk_nlog_", 0) == 0;
+        if (name != "." && name != ".." && !log) found.push_back(name);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return found;
+}
+
 void SetupTest::clearLogs(const std::string& directory) const {
     for (const std::string& log : logs(directory)) DeleteFileW(qpktest::widen(log).c_str());
 }

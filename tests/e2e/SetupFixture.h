@@ -65,6 +65,8 @@ protected:
     void clearLogs(const std::string& directory = std::string()) const;
     // The single log file's text; fails the test when there is not exactly one.
     std::string onlyLog(const std::string& directory = std::string()) const;
+    // What setups left in tmp() besides their logs: nothing after a fatal end.
+    std::vector<std::string> leftInTmp() const;
 
     // The manifest of an installer that runs to its end: basicManifest with the installer
     // stand-in as its payload. Later runs find the real Java 11 runtime and let the stand-in

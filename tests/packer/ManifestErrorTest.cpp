@@ -94,6 +94,14 @@ INSTANTIATE_TEST_SUITE_P(Fields, ManifestErrorTest, ::testing::Values(
     BadManifest{R"({"settings": {"mainClass": "中"}})", "settings.mainClass: character U+4E2D"},
     BadManifest{R"({"languages": [{"code": "de", "messages": {"preparing": 1}}]})",
                 "languages[0].messages.preparing: expected a string, found number"},
+    // A downloaded runtime needs something that vouches for it.
+    BadManifest{R"({"settings": {"downloadUrl": "http://example.com/rt.tar.gz"}})",
+                "settings.downloadUrl: an address other than https:// needs settings.downloadSha256 (the SHA-256 of"},
+    BadManifest{R"({"narrow": {"150": "ftp://example.com/rt.tar.gz"}})",
+                "narrow.\"150\": an address other than https:// needs settings.downloadSha256"},
+    BadManifest{R"({"settings": {"downloadUrl": "https://example.com/rt.tar.gz", "downloadSha256": "abc"}})",
+                "settings.downloadSha256: expected 64 hexadecimal digits"},
+    BadManifest{R"({"narrow": {"156": "not a digest"}})", "narrow.\"156\": expected 64 hexadecimal digits"},
     // The sources are only opened while writing: the partly written output must go too.
     BadManifest{R"({"files": [{"name": "a", "source": "a.bin"}, {"name": "b", "source": "x.bin"}]})",
                 "files[1].source: cannot read \"x.bin\""},

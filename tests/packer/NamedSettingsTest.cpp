@@ -120,6 +120,14 @@ TEST_F(NamedSettingsTest, MissingNeededSettingsAreWarnedAboutWithoutFailing) {
     writeFile(path("m.json"), R"({"narrow": {"107": "1"}, "settings": {"mainClass": "a.B"}})");
     ASSERT_EQ(qpkpack::kOk, qpkpack::buildFromManifest(launcher_, path("m.json"), out_, error_, &warnings));
     EXPECT_TRUE(warnings.empty());
+    // An https:// download without a digest: only the certificate vouches for it.
+    warnings.clear();
+    ASSERT_EQ(qpkpack::kOk, qpkpack::buildFromJson(launcher_, R"({"narrow": {"107": "1", "122": "a.B"},
+        "settings": {"downloadUrl": "https://example.com/rt.tar.gz"}})", dir_.string(), out_, error_, &warnings));
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ("settings.downloadUrl (entry 150) is https:// without settings.downloadSha256 (entry 156): only the "
+              "server's certificate vouches for the runtime",
+              warnings[0]);
     writeFile(path("m.json"), R"({"settings": {"requireJdk": "yes"}})");
     EXPECT_EQ(qpkpack::kFailed, qpkpack::buildFromManifest(launcher_, path("m.json"), out_, error_, &warnings));
     EXPECT_EQ(path("m.json") + ": settings.requireJdk: expected a boolean, found string", error_);

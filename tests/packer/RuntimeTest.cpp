@@ -105,7 +105,8 @@ TEST_F(RuntimeTest, DirectoryIsPackedAsATarThatTheLauncherReads) {
     EXPECT_EQ(again["narrow"]["151"], std::to_string(tarSize));
 }
 
-// A ready archive that the launcher would refuse is refused by the packer, naming the entry.
+// A ready archive that the launcher would refuse is refused by the packer, naming the entry;
+// archives as common tools make them are packed.
 TEST_F(RuntimeTest, ArchiveTheLauncherWouldRefuseIsNotPacked) {
     writeGzip(path("bad.tar.gz"), qpktest::tarEntry("../evil.x", "x") + qpktest::kTarEnd);
     EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "bad.tar.gz"})"));
@@ -116,7 +117,20 @@ TEST_F(RuntimeTest, ArchiveTheLauncherWouldRefuseIsNotPacked) {
     EXPECT_EQ(error_, "runtime: the files already hold \"jre.tar.gz\"");
     EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "plain.tar.gz"})"));
     EXPECT_NE(error_.find("the launcher would refuse"), std::string::npos) << error_;
+    // A pax name the launcher would not honour is refused, not passed over.
+    writeGzip(path("pax.tar.gz"), qpktest::tarEntry("PaxHeaders/x", "16 path=a/b/c/d\n", 'x') +
+                                      qpktest::tarEntry("x", "1") + qpktest::kTarEnd);
+    EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "pax.tar.gz"})"));
+    EXPECT_NE(error_.find("pax record not supported (write the archive as GNU tar or ustar) at \"path\""),
+              std::string::npos)
+        << error_;
     EXPECT_FALSE(fs::exists(out_));
+
+    // As `tar czf rt.tar.gz -C rt .` and ustar writers make them.
+    writeGzip(path("dot.tar.gz"), qpktest::tarEntry("./", "", '5') + qpktest::tarEntry("./bin/", "", '5') +
+                                      qpktest::tarEntry("./bin/java.exe", "j") +
+                                      qpktest::tarUstarEntry("lib/deep", "a.jar", "a") + qpktest::kTarEnd);
+    EXPECT_EQ(qpkpack::kOk, pack(R"({"runtime": "dot.tar.gz"})")) << error_;
 }
 
 }  // namespace

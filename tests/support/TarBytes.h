@@ -27,6 +27,14 @@ inline std::string tarEntry(const std::string& name, const std::string& data, ch
     return tarHeader(name, field, type) + tarPadded(data);
 }
 
+// A POSIX ustar entry (magic "ustar", NUL, "00"), its name split into `prefix` and `name`.
+inline std::string tarUstarEntry(const std::string& prefix, const std::string& name, const std::string& data) {
+    std::string b = tarEntry(name, data);
+    b.replace(257, 8, std::string("ustar\0" "00", 8));
+    b.replace(345, prefix.size(), prefix);
+    return b;
+}
+
 // A GNU long name for the entry that follows.
 inline std::string tarLongName(const std::string& name) { return tarEntry("././@LongLink", name + '\0', 'L'); }
 

@@ -69,6 +69,28 @@ TEST(TarHeader, ArchivesAreReadByTheHeaderRules) {
         {"long name over 6000 bytes", tarEntry("././@LongLink", name6001, 'L') + file("a", "1"),
          TarFailure::LongNameTooLong, ""},
         {"long name cut short", tarEntry("././@LongLink", "", 'L', 200) + "abc", TarFailure::LongNameReadFailed, ""},
+        // As `tar czf rt.tar.gz -C jdk .` writes them.
+        {"dot parts are dropped", dir("./") + dir("./bin/") + file("./bin/./java.exe", "j") + kTarEnd, TarFailure::None,
+         "d:bin\\;f:bin\\java.exe=j;"},
+        {"dot parts of a long name", tarLongName("./" + std::string(120, 'l')) + file("short", "d") + kTarEnd,
+         TarFailure::None, ("f:" + std::string(120, 'l') + "=d;")},
+        {"ustar prefix", tarUstarEntry("lib/deep", "a.jar", "u") + tarUstarEntry("", "b", "v") + kTarEnd,
+         TarFailure::None, "f:lib\\deep\\a.jar=u;f:b=v;"},
+        {"GNU header keeps times where ustar has its prefix",
+         [] { std::string h = file("a", "1"); h.replace(345, 11, "14577142167"); return h; }() + kTarEnd,
+         TarFailure::None, "f:a=1;"},
+        {"pax header without a name or size", tarEntry("PaxHeaders/a", "30 mtime=1700000000.123456789\n", 'x') +
+         file("a", "1") + kTarEnd, TarFailure::None, "f:a=1;"},
+        {"pax path", tarEntry("PaxHeaders/x", "16 path=a/b/c/d\n", 'x') + file("x", "1") + kTarEnd,
+         TarFailure::PaxUnsupported, ""},
+        {"global pax size", file("a", "1") + tarEntry("GlobalHead", "12 size=100\n", 'g') + file("b", "2") + kTarEnd,
+         TarFailure::PaxUnsupported, "f:a=1;"},
+        {"pax sparse file", tarEntry("PaxHeaders/s", "22 GNU.sparse.major=1\n", 'x') + file("s", "1") + kTarEnd,
+         TarFailure::PaxUnsupported, ""},
+        {"pax record longer than its header", tarEntry("PaxHeaders/x", "99 path=a\n", 'x') + file("x", "1"),
+         TarFailure::PaxUnreadable, ""},
+        {"pax record without a key", tarEntry("PaxHeaders/x", "6 =ab\n", 'x') + file("x", "1"),
+         TarFailure::PaxUnreadable, ""},
     };
     for (const Case& c : cases) {
         MemoryTarStream in(c.archive);
@@ -85,7 +107,7 @@ TEST(TarHeader, ArchivesAreReadByTheHeaderRules) {
 TEST(TarHeader, UnsafeNamesAreNeverHandedOn) {
     for (const char* name : {"/etc/x", "\\x", "C:x", "c:/x", "a/../../x", "..", "a/..", "f.txt:stream", "CON",
                              "lib/nul.txt", "Com1", "LPT9.dll", "aux .txt", "conout$", "a./b", "a /b", "a/b.", "a/b ",
-                             ".", "./a", "a//b", ""}) {
+                             ".", "./", "./../x", "a//b", ""}) {
         MemoryTarStream in(file(name, "1") + kTarEnd);
         Recorder sink;
         TarResult r = untarEntries(in, sink);

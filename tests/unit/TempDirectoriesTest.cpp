@@ -62,23 +62,16 @@ TEST(TempDirectories, PrivateDirectoryLivesInTheManualRoot) {
     EXPECT_NE(gState.tempDir.find("_dir"), std::string::npos);
     EXPECT_TRUE(GetFileAttributesA(gState.tempDir.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
-    // Files of the directory and of its direct subdirectories go; deeper ones stay.
+    // Without descending, subdirectories with content survive.
     std::string dir = gState.tempDir;
     CreateDirectoryA((dir + "\\sub").c_str(), nullptr);
     CreateDirectoryA((dir + "\\sub\\deep").c_str(), nullptr);
     touch(dir + "\\a.txt");
     touch(dir + "\\sub\\b.txt");
     touch(dir + "\\sub\\deep\\c.txt");
-    emptyDirectory(dir, true);
-    EXPECT_FALSE(exists(dir + "\\a.txt"));
-    EXPECT_FALSE(exists(dir + "\\sub\\b.txt"));
-    EXPECT_TRUE(exists(dir + "\\sub\\deep\\c.txt"));
-
-    // Without descending, subdirectories with content survive.
-    touch(dir + "\\d.txt");
     emptyDirectory(dir, false);
-    EXPECT_FALSE(exists(dir + "\\d.txt"));
-    EXPECT_TRUE(exists(dir + "\\sub\\deep\\c.txt"));
+    EXPECT_FALSE(exists(dir + "\\a.txt"));
+    EXPECT_TRUE(exists(dir + "\\sub\\b.txt"));
 
     // A relative path starting with "." is never touched.
     touch(dir + "\\e.txt");
@@ -86,16 +79,41 @@ TEST(TempDirectories, PrivateDirectoryLivesInTheManualRoot) {
     emptyDirectory(".", true);
     EXPECT_TRUE(exists(dir + "\\e.txt"));
 
-    char windowsDir[MAX_PATH];
-    GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    SetCurrentDirectoryA(windowsDir);
-    DeleteFileA((dir + "\\e.txt").c_str());
-    DeleteFileA((dir + "\\sub\\deep\\c.txt").c_str());
-    RemoveDirectoryA((dir + "\\sub\\deep").c_str());
-    RemoveDirectoryA((dir + "\\sub").c_str());
-    RemoveDirectoryA(dir.c_str());
+    // The private directory goes with everything in it however deep (an untarred runtime),
+    // and with its placeholder, though it is the current directory; other names stay.
+    CreateDirectoryA((dir + "\\sub\\deep\\deeper").c_str(), nullptr);
+    touch(dir + "\\sub\\deep\\deeper\\f.txt");
+    removePrivateTempDir();
+    EXPECT_FALSE(exists(dir));
+    EXPECT_FALSE(exists(dir.substr(0, dir.find("_dir"))));
+    EXPECT_TRUE(exists(name));
+    gState.tempDir.clear();
     DeleteFileA(name.c_str());
-    // The directory's own placeholder file from createPrivateTempDir.
-    DeleteFileA(dir.substr(0, dir.find("_dir")).c_str());
     RemoveDirectoryA(root.c_str());
+}
+
+// A link below the directory is removed as a link; what it points to is not the setup's.
+TEST(TempDirectories, RemovalDoesNotFollowLinks) {
+    std::string root = scratchRoot();
+    std::string outside = root + "\\outside", dir = root + "\\dir";
+    CreateDirectoryA(outside.c_str(), nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    touch(outside + "\\keep.txt");
+    std::wstring link = std::wstring(dir.begin(), dir.end()) + L"\\link";
+    bool linked = CreateSymbolicLinkW(link.c_str(), std::wstring(outside.begin(), outside.end()).c_str(),
+                                      SYMBOLIC_LINK_FLAG_DIRECTORY);
+    DWORD error = linked ? 0 : GetLastError();
+    // Wine reports success and makes nothing that can be gone through.
+    linked = linked && exists(dir + "\\link\\keep.txt");
+    if (linked) {
+        emptyDirectory(dir, true);
+        EXPECT_TRUE(exists(outside + "\\keep.txt"));
+        EXPECT_FALSE(exists(dir + "\\link"));
+    }
+    DeleteFileA((outside + "\\keep.txt").c_str());
+    RemoveDirectoryW(link.c_str());
+    RemoveDirectoryA(outside.c_str());
+    RemoveDirectoryA(dir.c_str());
+    RemoveDirectoryA(root.c_str());
+    if (!linked) GTEST_SKIP() << "no directory symbolic link to go through here (error " << error << ")";
 }

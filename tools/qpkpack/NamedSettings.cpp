@@ -5,6 +5,7 @@
 
 #include "CodePage.h"
 #include "SettingNames.h"
+#include "payload/DownloadChecks.h"
 
 namespace qpkpack {
 namespace {
@@ -77,6 +78,27 @@ public:
         }
     }
 
+    // A downloaded runtime's jvm.dll is loaded into the setup: something must vouch for it.
+    // A digest does; without one only an https:// server's certificate, which is warned about.
+    bool checkDownloadTrust(const Json& root) {
+        std::string url = field(root, "downloadUrl", qpk::kIdDownloadUrl);
+        std::string sha = field(root, "downloadSha256", qpk::kIdDownloadSha256);
+        qpk::Sha256Digest expected;
+        switch (qpk::downloadTrust(narrowValue(qpk::kIdDownloadUrl), narrowValue(qpk::kIdDownloadSha256), expected)) {
+            case qpk::DownloadTrust::BadDigest:
+                return fail(sha, "expected 64 hexadecimal digits");
+            case qpk::DownloadTrust::NeedsDigest:
+                return fail(url, "an address other than https:// needs " + sha +
+                                     " (the SHA-256 of the runtime archive): nothing else would vouch for it");
+            case qpk::DownloadTrust::Certificate:
+                m_.warnings.push_back(url + " (entry 150) is https:// without " + sha +
+                                      " (entry 156): only the server's certificate vouches for the runtime");
+                return true;
+            default:
+                return true;
+        }
+    }
+
     void warnAboutMissing() {
         for (const SettingName& s : settingNames()) {
             bool set = s.kind == SettingKind::WideText ? hasId(m_.wide, s.id) : hasId(m_.narrow, s.id);
@@ -93,6 +115,19 @@ private:
     }
 
     static std::string type(const Json& v) { return v.type_name(); }
+
+    std::string narrowValue(int32_t id) const {
+        for (auto it = m_.narrow.rbegin(); it != m_.narrow.rend(); ++it)
+            if (it->first == id) return it->second;
+        return std::string();
+    }
+
+    // The manifest field of an entry: its name under "settings" unless it was set by id.
+    std::string field(const Json& root, const char* name, int32_t id) const {
+        auto settings = root.find("settings");
+        bool byName = settings != root.end() && settings->is_object() && settings->contains(name);
+        return byName || !hasId(m_.narrow, id) ? std::string("settings.") + name : where(id, "", false);
+    }
 
     // The manifest field that already set `id`.
     static std::string where(int32_t id, const std::string& prefix, bool wide) {
@@ -268,6 +303,7 @@ bool addNamedEntries(const Json& root, Manifest& m, std::string& error) {
                 return false;
         }
     }
+    if (!b.checkDownloadTrust(root)) return false;
     if (auto it = root.find("defaultMessages"); it == root.end() || it->get<bool>()) b.defaultMessages();
     b.warnAboutMissing();
     return true;

@@ -121,8 +121,10 @@ bool LoadDLL(bool showErrors, const std::string* location, bool locationIsJavaEx
                 if (showErrors) showMessage(1016, L"64");
                 return false;
             }
-        } else {
-            checkJreLocation(javaExe, version, *location, min, max, true);
+        } else if (!checkJreLocation(javaExe, version, *location, min, max, true)) {
+            logError(L"Provided JVM unusable");
+            if (showErrors) showMessageNarrow(1020, location->c_str());
+            return false;
         }
         sourceText = *location;
         sourceKind = kSourceLocation;

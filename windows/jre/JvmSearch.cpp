@@ -154,7 +154,8 @@ bool javaExeForHome(std::string& javaExe, const std::string& home) {
 bool checkJreLocation(std::string& javaExe, std::string& version, const std::string& location,
                       const VersionList& min, const VersionList& max, bool relaxed) {
     std::string home = fullPath(location, false);
-    unpackPackedJars(home);
+    // A runtime whose jars cannot be restored lacks them: it is not used, relaxed or not.
+    if (!unpackPackedJars(home)) return false;
     bool accepted = javaExeForHome(javaExe, home) && checkJavaExe(javaExe, version, min, max, true, true);
     return relaxed || accepted;
 }
@@ -337,7 +338,7 @@ HMODULE searchJvm(std::string& javaExe, std::string& version, int& sourceKind, s
         bool locationEntry = entry.type == 'A' || entry.type == 'B' || entry.type == 'R';
         if (!locationEntry || (entry.type != 'B' && isAbsoluteLocation(entry.argument))) continue;
         logLine(L"Testing relative location %S", entry.argument.c_str());
-        checkJreLocation(javaExe, version, entry.argument, min, max, true);
+        if (!checkJreLocation(javaExe, version, entry.argument, min, max, true)) continue;
         if (!fileOrDirectoryExists(javaExe)) continue;
         logLine(L"%S exists", javaExe.c_str());
         if (HMODULE h = accept(kSourceLocation, &entry.argument)) return h;

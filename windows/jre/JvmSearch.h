@@ -36,6 +36,8 @@ bool readLocationFile(const std::wstring& path, std::string& line);
 // library or nullptr.
 HMODULE searchJvm(std::string& javaExe, std::string& version, int& sourceKind, std::string& sourceText);
 
+// Restores the packed jars of the home at `location`, then checks its java.exe; `relaxed`
+// accepts any home whose jars could be restored.
 bool checkJreLocation(std::string& javaExe, std::string& version, const std::string& location,
                       const VersionList& min, const VersionList& max, bool relaxed);
 bool javaExeForHome(std::string& javaExe, const std::string& home);

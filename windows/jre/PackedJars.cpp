@@ -19,11 +19,11 @@ std::string withoutPackSuffix(const std::string& name) { return name.substr(0, n
 
 // One directory of the home; `unpackedAny` is shared by all directories of one call, so
 // that the announcement comes once, before the first jar that is really unpacked.
-void unpackDirectory(const std::string& home, const char* sub, bool& unpackedAny) {
+bool unpackDirectory(const std::string& home, const char* sub, bool& unpackedAny) {
     std::string pattern = home + "\\" + sub + "\\*.jar.pack";
     WIN32_FIND_DATAA found;
     UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
-    if (!find) return;
+    if (!find) return true;
     do {
         std::string name = found.cFileName;
         std::string jarPath = home + "\\" + sub + "\\" + withoutPackSuffix(name);
@@ -35,25 +35,30 @@ void unpackDirectory(const std::string& home, const char* sub, bool& unpackedAny
             printf("Preparing JRE ...\n");
             fflush(stdout);
         }
-        unpackJar(home, home + "\\" + sub + "\\" + name);
+        if (!unpackJar(home, home + "\\" + sub + "\\" + name)) return false;
     } while (FindNextFileA(find.get(), &found));
+    return true;
 }
 
 }  // namespace
 
-void unpackPackedJars(const std::string& home) {
+bool unpackPackedJars(const std::string& home) {
     bool unpackedAny = false;
-    unpackDirectory(home, "lib", unpackedAny);
-    unpackDirectory(home, "lib\\ext", unpackedAny);
+    if (!unpackDirectory(home, "lib", unpackedAny) || !unpackDirectory(home, "lib\\ext", unpackedAny)) {
+        logError(L"Unpacking JRE failed");
+        return false;
+    }
     if (unpackedAny) logLine(L"Unpacking JRE done");
+    return true;
 }
 
-void unpackJar(const std::string& home, const std::string& packPath) {
+bool unpackJar(const std::string& home, const std::string& packPath) {
     std::string jarPath = withoutPackSuffix(packPath);
     if (!fileOrDirectoryExists(packPath)) {
         logLine(L"pack path doesn't exists");
-        return;
+        return true;
     }
+    bool jarExisted = fileOrDirectoryExists(jarPath);
     std::string program = home + "\\bin\\unpack200.exe";
     // The whole command-line text, the program being the application name: the child sees
     // no program path in front of the option.
@@ -79,11 +84,24 @@ void unpackJar(const std::string& home, const std::string& packPath) {
     logLine(L"waiting for unpack200 to finish");
     WaitForSingleObject(process.get(), INFINITE);
     logLine(L"unpack done");
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(process.get(), &exitCode)) exitCode = DWORD(-1);
+    bool restored = exitCode == 0 && fileOrDirectoryExists(jarPath);
+    if (!restored) {
+        // The pack stays: it is all there is of the jar.
+        if (exitCode != 0)
+            logError(L"unpack200 failed with exit code %d: %S", int(exitCode), packPath.c_str());
+        else
+            logError(L"unpack200 left no jar %S", jarPath.c_str());
+        if (!jarExisted) DeleteFileA(jarPath.c_str());
+        return false;
+    }
 
     if (!DeleteFileA(packPath.c_str())) {
         DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) logLine(L"could not delete packed file (error %d)", (int)error);
     }
+    return true;
 }
 
 }  // namespace qpk

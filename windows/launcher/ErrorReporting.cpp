@@ -54,12 +54,7 @@ void showMessageNarrow(int id, const char* detail8) {
 }
 
 void fatalExit(UINT code) {
-    if (!gState.languageRestart && !gState.tempDir.empty()) {
-        // The preparation works inside the directory, and a current directory cannot be removed.
-        SetCurrentDirectoryA(gState.tempDir.substr(0, gState.tempDir.find_last_of('\\') + 1).c_str());
-        emptyDirectory(gState.tempDir, true);
-        RemoveDirectoryA(gState.tempDir.c_str());
-    }
+    removePrivateTempDir();
     ExitProcess(code);
 }
 

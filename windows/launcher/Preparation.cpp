@@ -8,6 +8,7 @@
 #include "JavaVMLauncher.h"
 #include "JvmArguments.h"
 #include "common/FileAttributes.h"
+#include "common/Format.h"
 #include "jre/JvmLoader.h"
 #include "jre/PackedJars.h"
 #include "jre/RuntimeRecord.h"
@@ -24,6 +25,7 @@
 #include "payload/IncludedRuntime.h"
 #include "payload/Integrity.h"
 #include "payload/RuntimeChoice.h"
+#include "payload/RuntimeDownload.h"
 #include "resource.h"
 
 namespace qpk {
@@ -89,6 +91,7 @@ void offerRuntimeInProgressDialog() {
         offerRuntime(nullptr);
     } else if (result != 0) {
         // Cancel while downloading: as on the dialog path, the setup ends there.
+        cancelDownload();
         fatalExit(0);
     }
 }
@@ -102,6 +105,7 @@ void chooseInstalledRuntime(HWND dialog) {
             fputs("No JRE found. Aborting.\n", stdout);
             fflush(stdout);
             setInstallStarted(false, true, true);
+            removePrivateTempDir();
             exit(83);
         }
         fputs("No JRE found. Trying to download.\n", stdout);
@@ -121,7 +125,9 @@ void unpackPackedPayloadFiles() {
         const std::string& name = names[i];
         if (name.size() < 5 || name.compare(name.size() - 5, 5, ".pack") != 0) continue;
         logLine(L"unpacking %S", name.c_str());
-        unpackJar(jvmHome, gState.tempDir + "\\" + name);
+        // The installer would run without the file it needs.
+        if (!unpackJar(jvmHome, gState.tempDir + "\\" + name))
+            fatalText(formatWide(L"Could not unpack %S", name.c_str()));
     }
 }
 
@@ -188,7 +194,7 @@ int runPreparation(HWND dialog) {
         if (jreIncluded) extractIncludedRuntime(dialog);
         unpackPackedPayloadFiles();
     } else if (jreIncluded) {
-        useIncludedRuntime();  // unpacked by the first start
+        useIncludedRuntime(true);  // unpacked by the first start
     }
 
     if (gState.extractAndExit) writeUnextractedPositionAndExit();

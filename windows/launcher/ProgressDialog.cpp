@@ -138,7 +138,8 @@ void registerDialogClass() {
 }
 
 INT_PTR showProgressDialog() {
-    return DialogBoxParamA(gState.instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, progressDialogProc, 0);
+    // A wide window, so that captions outside the ANSI code page show as they are.
+    return DialogBoxParamW(gState.instance, MAKEINTRESOURCEW(IDD_PROGRESS), nullptr, progressDialogProc, 0);
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -205,13 +205,28 @@ void emptyDirectory(const std::string& path, bool descend) {
         std::string full = dir + name;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             logLine(L"attempting to remove %S (%d)", full.c_str(), (int)descend);
-            if (descend) emptyDirectory(full, false);
+            // A junction or link is removed itself; what it points to is not ours.
+            if (descend && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) emptyDirectory(full, true);
             RemoveDirectoryA(full.c_str());
         } else {
             logLine(L"attempting to delete %S", full.c_str());
             DeleteFileA(full.c_str());
         }
     } while (FindNextFileA(find.get(), &fd));
+}
+
+void removePrivateTempDir() {
+    const std::string& dir = gState.tempDir;
+    if (gState.languageRestart || dir.empty()) return;
+    // The preparation works inside the directory, and a current directory cannot be removed.
+    SetCurrentDirectoryA(dir.substr(0, dir.find_last_of('\\') + 1).c_str());
+    emptyDirectory(dir, true);
+    RemoveDirectoryA(dir.c_str());
+    // The placeholder that reserved the name, when GetTempFileName made one (its names end
+    // in ".tmp"; the fall-back names do not, and may be another program's).
+    size_t suffix = dir.rfind("_dir");
+    if (suffix != std::string::npos && suffix >= 4 && _strnicmp(dir.c_str() + suffix - 4, ".tmp", 4) == 0)
+        DeleteFileA(dir.substr(0, suffix).c_str());
 }
 
 }  // namespace qpk

@@ -27,8 +27,14 @@ std::string tempFileName();
 // Creates the private temporary directory and stores it in the launcher state.
 void createPrivateTempDir();
 
-// Deletes the files of `path` and, with `descend`, those of its direct subdirectories,
-// then removes the subdirectories that are empty. Paths starting with "." are ignored.
+// Deletes the files of `path` and removes its subdirectories: with `descend` everything
+// below them first (junctions and links are removed, never followed), without it only the
+// subdirectories that are empty. Paths starting with "." are ignored.
 void emptyDirectory(const std::string& path, bool descend);
+
+// Removes the private temporary directory with everything in it, and the placeholder file
+// that reserved its name; leaves it first when it is the current directory. Not in a
+// language restart, whose directory belongs to the first start.
+void removePrivateTempDir();
 
 }  // namespace qpk

@@ -13,7 +13,9 @@
 #include "launcher/ProgressDialog.h"
 #include "launcher/Reboot.h"
 #include "launcher/SingleInstance.h"
+#include "launcher/TempDirectories.h"
 #include "payload/Config.h"
+#include "payload/RuntimeDownload.h"
 
 using namespace qpk;
 
@@ -32,8 +34,11 @@ void applySwitches(const ArgumentVector& vector) {
 }
 
 // After Cancel the preparation worker may still run. Ending the process here stops it first;
-// the C runtime's exit would destroy the state it reads while it runs on.
+// the C runtime's exit would destroy the state it reads while it runs on. A download is
+// stopped first, so that its partial file can go with the temporary directory.
 [[noreturn]] void endAfterCancel() {
+    cancelDownload();
+    removePrivateTempDir();
     endLog();
     ExitProcess(0);
 }

@@ -11,8 +11,8 @@ namespace qpk {
 // useIncludedRuntime. A corrupt archive ends the setup with exit code 1.
 void extractIncludedRuntime(HWND dialog);
 
-// Takes "jre" into use, else the first runtime the search finds; ends the setup when
-// neither loads.
-void useIncludedRuntime();
+// Takes "jre" into use (unless its packed jars could not be restored), else the first
+// runtime the search finds; ends the setup when neither loads.
+void useIncludedRuntime(bool unpacked);
 
 }  // namespace qpk

@@ -4,12 +4,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "common/Owned.h"
 #include "common/ProcLookup.h"
+#include "common/Sha256.h"
 #include "launcher/ErrorReporting.h"
 #include "launcher/Log.h"
 #include "payload/Config.h"
+#include "payload/DownloadChecks.h"
 #include "payload/RuntimeTexts.h"
 #include "launcher/resource.h"
 
@@ -22,6 +25,7 @@ constexpr int kQueryTries = 20;
 constexpr int kAttempts = 3;
 constexpr DWORD kReadSize = 16384;
 constexpr DWORD kUpdateMillis = 500;
+constexpr DWORD kCancelWaitMillis = 10000;
 
 // Resolved once; the library stays loaded for the life of the process.
 struct Wininet {
@@ -41,9 +45,99 @@ struct InternetTraits {
 };
 using UniqueInternet = Owned<InternetTraits>;
 
-HINTERNET openAddress(HINTERNET session, const std::wstring& address) {
-    return wininet.openUrl(session, address.c_str(), nullptr, 0, kOpenFlags, 0);
+// Cancel comes from the dialog's thread while the worker downloads: it sets the flag and
+// closes the open request. Whichever side takes the request out of `openRequest` closes it.
+std::atomic<bool> downloading{false};
+std::atomic<bool> cancelled{false};
+std::atomic<HINTERNET> openRequest{nullptr};
+
+void closeRequest() {
+    if (HINTERNET request = openRequest.exchange(nullptr)) wininet.closeHandle(request);
 }
+
+// The request for `address`, kept where Cancel finds it; false when it cannot be opened or
+// Cancel came first.
+bool openAddress(HINTERNET session, const std::wstring& address) {
+    closeRequest();
+    openRequest = wininet.openUrl(session, address.c_str(), nullptr, 0, kOpenFlags, 0);
+    if (cancelled) closeRequest();
+    return openRequest != nullptr;
+}
+
+// Sleeps, but no longer than until Cancel; false after Cancel.
+bool pause(DWORD millis) {
+    for (DWORD slept = 0; slept < millis && !cancelled; slept += 50) Sleep(50);
+    return !cancelled;
+}
+
+// Closing a request does not end a read that waits for the server everywhere (not under
+// Wine), so reads run on a reader thread: the download waits for each, or after Cancel
+// leaves the reader behind. The reader holds only the request and its own buffer, never the
+// partial file; whichever of the two lets go last frees what they share.
+class ChunkReader {
+public:
+    explicit ChunkReader(HINTERNET request) : shared_(new Shared) {
+        shared_->request = request;
+        HANDLE thread = shared_->go && shared_->done ? CreateThread(nullptr, 0, run, shared_, 0, nullptr) : nullptr;
+        if (thread == nullptr) shared_->holders = 1;  // no reader to share with
+        started_ = thread != nullptr;
+        if (thread) CloseHandle(thread);
+    }
+    ~ChunkReader() {
+        shared_->quit = true;
+        SetEvent(shared_->go.get());
+        shared_->release();
+    }
+    ChunkReader(const ChunkReader&) = delete;
+    ChunkReader& operator=(const ChunkReader&) = delete;
+
+    bool started() const { return started_; }
+    const char* data() const { return shared_->buffer; }
+
+    // At most kReadSize bytes into data(); false with the read's error, or after Cancel.
+    bool read(DWORD want, DWORD& got) {
+        shared_->want = want;
+        SetEvent(shared_->go.get());
+        while (WaitForSingleObject(shared_->done.get(), 50) == WAIT_TIMEOUT) {
+            if (cancelled) {
+                SetLastError(ERROR_CANCELLED);
+                return false;
+            }
+        }
+        got = shared_->got;
+        SetLastError(shared_->error);
+        return shared_->ok;
+    }
+
+private:
+    struct Shared {
+        HINTERNET request = nullptr;
+        UniqueHandle go{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+        UniqueHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+        char buffer[kReadSize];
+        DWORD want = 0, got = 0, error = 0;
+        BOOL ok = FALSE;
+        std::atomic<bool> quit{false};
+        std::atomic<int> holders{2};
+        void release() {
+            if (--holders == 0) delete this;
+        }
+    };
+
+    static DWORD WINAPI run(LPVOID param) {
+        auto* shared = static_cast<Shared*>(param);
+        while (WaitForSingleObject(shared->go.get(), INFINITE) == WAIT_OBJECT_0 && !shared->quit) {
+            shared->ok = wininet.readFile(shared->request, shared->buffer, shared->want, &shared->got);
+            shared->error = shared->ok ? 0 : GetLastError();
+            SetEvent(shared->done.get());
+        }
+        shared->release();
+        return 0;
+    }
+
+    Shared* shared_;
+    bool started_ = false;
+};
 
 void showProgress(HWND dialog, DWORD received, DWORD length, DWORD elapsedMs) {
     std::wstring status;
@@ -58,8 +152,36 @@ void discard(UniqueFile& file, const std::string& destination) {
     DeleteFileA(destination.c_str());
 }
 
-bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::string& destination) {
+// An empty answer or an error page is no runtime archive; neither is one that differs from
+// the configured digest. The file is deleted and the attempt fails.
+bool arrivedIntact(const unsigned char* head, size_t headSize, Sha256* hash, const Sha256Digest* expected) {
+    if (!startsLikeGzip(head, headSize)) {
+        logError(L"the answer is not a gzip stream");
+        return false;
+    }
+    if (expected == nullptr) return true;
+    Sha256Digest got;
+    if (!hash->finish(got)) {
+        logError(L"the SHA-256 of the download could not be computed (%d)", int(GetLastError()));
+        return false;
+    }
+    std::string gotText = sha256Hex(got), expectedText = sha256Hex(*expected);
+    if (got != *expected) {
+        logError(L"the SHA-256 of the download is %S, expected %S", gotText.c_str(), expectedText.c_str());
+        return false;
+    }
+    logLine(L"SHA-256 of the download as expected: %S", gotText.c_str());
+    return true;
+}
+
+bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::string& destination,
+                   const Sha256Digest* expected) {
     logLine(L"file size: %d, handle %p", int(length), request);
+    Sha256 hash;
+    if (expected && !hash.ok()) {
+        logError(L"SHA-256 is not available (%d)", int(GetLastError()));
+        return false;
+    }
     UniqueFile file(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -67,13 +189,21 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
                  int(GetLastError()));
         return false;
     }
-    char buffer[kReadSize];
+    ChunkReader reader(request);
+    if (!reader.started()) {
+        discard(file, destination);
+        logError(L"could not start reading (%d)", int(GetLastError()));
+        return false;
+    }
+    const char* buffer = reader.data();
     DWORD start = GetTickCount();
     DWORD lastUpdate = start;
     DWORD received = 0;
+    unsigned char head[3];
+    size_t headSize = 0;
     while (received < length) {
         DWORD got = 0;
-        if (!wininet.readFile(request, buffer, std::min(kReadSize, length - received), &got)) {
+        if (!reader.read(std::min(kReadSize, length - received), got)) {
             DWORD error = GetLastError();
             discard(file, destination);
             logError(L"InternetReadFile failed with error code %d", int(error));
@@ -92,6 +222,12 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
             logError(L"writing the destination file %S failed with error code %d", destination.c_str(), int(error));
             return false;
         }
+        if (expected && !hash.add(buffer, got)) {
+            logError(L"SHA-256 failed (%d)", int(GetLastError()));
+            discard(file, destination);
+            return false;
+        }
+        for (DWORD i = 0; i < got && headSize < sizeof head; ++i) head[headSize++] = (unsigned char)buffer[i];
         bool first = received == 0;
         received += got;
         DWORD now = GetTickCount();
@@ -100,6 +236,10 @@ bool copyUrlToFile(HWND dialog, HINTERNET request, DWORD length, const std::stri
             showProgress(dialog, received, length, now - start);
             lastUpdate = now;
         }
+    }
+    if (!arrivedIntact(head, headSize, &hash, expected)) {
+        discard(file, destination);
+        return false;
     }
     file.reset();
     logLine(L"download successful");
@@ -131,7 +271,8 @@ bool loadWininet() {
     return true;
 }
 
-bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination) {
+bool downloadFile(HWND dialog, const std::wstring& address, const std::string& destination,
+                  const Sha256Digest* expected) {
     if (dialog) SetDlgItemTextW(dialog, IDC_STATUS_LINE, getWide(20009).c_str());
     DWORD connect = wininet.attemptConnect(0);
     if (connect != 0) logError(L"InternetAttemptConnect returned %d", int(connect));
@@ -140,22 +281,23 @@ bool downloadFile(HWND dialog, const std::wstring& address, const std::string& d
         logError(L"InternetOpen failed with error code %d", int(GetLastError()));
         return false;
     }
-    UniqueInternet request(openAddress(session.get(), address));
-    if (!request) {
+    // The request is closed on every way out, before its session.
+    struct RequestCloser {
+        ~RequestCloser() { closeRequest(); }
+    } requestCloser;
+    if (!openAddress(session.get(), address)) {
         logError(L"InternetOpenUrl failed with error code %d", int(GetLastError()));
         return false;
     }
     DWORD length = 0;
     for (int n = 1;; ++n) {
         DWORD size = sizeof length;
-        if (wininet.queryInfo(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+        if (wininet.queryInfo(openRequest, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
                               nullptr))
             break;
         logError(L"HttpQueryInfo (try %d) failed with error code %d", n, int(GetLastError()));
-        Sleep(300);
-        request.reset();
-        request.reset(openAddress(session.get(), address));
-        if (!request) {
+        if (!pause(300)) return false;
+        if (!openAddress(session.get(), address)) {
             logError(L"InternetOpenUrl 2 failed with error code %d", int(GetLastError()));
             return false;
         }
@@ -166,27 +308,59 @@ bool downloadFile(HWND dialog, const std::wstring& address, const std::string& d
     }
     // An error page is no runtime archive: the attempt fails instead of untarring it.
     DWORD status = 0, size = sizeof status;
-    if (wininet.queryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+    if (wininet.queryInfo(openRequest, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
         status >= 400) {
         logError(L"the server answered with status %d", int(status));
         return false;
     }
-    return copyUrlToFile(dialog, request.get(), length, destination);
+    return copyUrlToFile(dialog, openRequest, length, destination, expected);
 }
 
 void downloadRuntime(HWND dialog, const std::wstring& address) {
+    // Nothing may be downloaded that nothing vouches for: its jvm.dll is loaded into this
+    // process and its programs are run.
+    Sha256Digest expected;
+    std::string addressText = dupNarrow(kIdDownloadUrl), digestText = dupNarrow(kIdDownloadSha256);
+    DownloadTrust trust = downloadTrust(addressText, digestText, expected);
+    if (trust == DownloadTrust::BadDigest) {
+        logError(L"entry %d is no SHA-256 digest: %S", kIdDownloadSha256, digestText.c_str());
+        fatalMessage(20003);
+    }
+    if (trust == DownloadTrust::NeedsDigest) {
+        logError(L"%S is no https:// address and no SHA-256 digest is configured", addressText.c_str());
+        fatalMessage(20003);
+    }
+    if (trust == DownloadTrust::Digest) logLine(L"expected SHA-256: %S", sha256Hex(expected).c_str());
+    if (trust == DownloadTrust::Certificate) logLine(L"no SHA-256 digest configured: the server's certificate vouches");
     if (dialog) {
         SetDlgItemTextW(dialog, IDC_MESSAGE, getWide(20001).c_str());
         SetDlgItemTextW(dialog, IDCANCEL, getWide(20012).c_str());
         ShowWindow(GetDlgItem(dialog, IDC_STATUS_LINE), SW_SHOW);
     }
     if (!loadWininet()) fatalMessage(20002);
-    for (int attempt = 1; !downloadFile(dialog, address, "jre.tar.gz"); ++attempt) {
-        Sleep(1000);
+    downloading = true;
+    const Sha256Digest* check = trust == DownloadTrust::Digest ? &expected : nullptr;
+    for (int attempt = 1; !downloadFile(dialog, address, "jre.tar.gz", check); ++attempt) {
+        if (cancelled || !pause(1000)) {
+            // The partial file is gone; the thread that cancelled ends the setup.
+            logLine(L"Download canceled");
+            downloading = false;
+            ExitThread(0);
+        }
         logError(L"Retry JRE download");
         if (attempt == kAttempts) fatalMessage(20003);
     }
+    downloading = false;
     if (dialog) ShowWindow(GetDlgItem(dialog, IDC_STATUS_LINE), SW_HIDE);
+}
+
+void cancelDownload() {
+    if (!downloading) return;
+    logLine(L"Stopping the download");
+    cancelled = true;
+    closeRequest();
+    for (DWORD waited = 0; downloading && waited < kCancelWaitMillis; waited += 50) Sleep(50);
+    if (downloading) logError(L"the download did not stop in time");
 }
 
 }  // namespace qpk

@@ -1,7 +1,7 @@
 // Reading the tar archive of an included runtime: 500-byte header reads, the size-field
-// rule, GNU 'L' long names, directories and regular files. Pure over a byte stream (zlib's
-// gzip reader in the launcher, memory in the tests and the fuzzer); what an entry becomes
-// on disk is left to a sink.
+// rule, GNU 'L' long names, ustar name prefixes, directories and regular files. Pure over a
+// byte stream (zlib's gzip reader in the launcher, memory in the tests and the fuzzer);
+// what an entry becomes on disk is left to a sink.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,6 +11,7 @@ namespace qpk {
 constexpr size_t kTarBlock = 512;
 constexpr size_t kTarHeaderRead = 500;  // only this much of each header is read
 constexpr size_t kTarLongNameMax = 6000;
+constexpr size_t kTarPaxMax = 65536;  // a pax header's records
 
 // The archive's uncompressed bytes.
 class TarStream {
@@ -64,6 +65,8 @@ enum class TarFailure {
     ExtractFailed,
     SkipFailed,        // the data of an entry of another type
     PaddingFailed,
+    PaxUnsupported,    // a pax record that changes a name or the data (path, size, sparse)
+    PaxUnreadable,     // a pax header too large, cut short or not made of records
 };
 
 const wchar_t* tarFailureText(TarFailure failure);
@@ -84,8 +87,14 @@ struct TarResult {
     std::string name;   // the entry at which it failed, when known
 };
 
-// Walks the archive: names of regular files and directories are checked by
-// isSafeRelativePath before the sink sees them; other entry types are skipped.
+// "." parts of an entry name dropped with the separator after them ("./bin/x" is "bin/x",
+// "./" is ""); everything else, ".." and empty parts included, is left for the name rule.
+std::string withoutDotParts(const std::string& name);
+
+// Walks the archive: names of regular files and directories, "." parts dropped, are checked
+// by isSafeRelativePath before the sink sees them; a directory entry that names the target
+// itself ("./") is passed over. A pax header whose records would change a name or the data
+// fails the walk (it is not read); other pax headers and entry types are skipped.
 TarResult untarEntries(TarStream& in, TarSink& sink);
 
 }  // namespace qpk

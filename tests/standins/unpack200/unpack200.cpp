@@ -12,8 +12,9 @@
 //   command=<the command line as received>
 //   startup=flags:<STARTUPINFO dwFlags, hex> show:<wShowWindow> priority:<class, hex>
 // With QPK_UNPACK200_DELAY_MS set it waits that long first, so that a caller that does not
-// wait for it is caught out.
-// Exit codes: 0 done, 2 no two quoted paths, 3 pack unreadable, 4 jar not written.
+// wait for it is caught out. A pack that begins "QPK-FAIL" gets half a jar and exit code 5,
+// as a broken pack does; one that begins "QPK-NOJAR" gets no jar and exit code 0.
+// Exit codes: 0 done, 2 no two quoted paths, 3 pack unreadable, 4 jar not written, 5 broken.
 #include <windows.h>
 
 #include <cstdio>
@@ -92,6 +93,11 @@ int main() {
     const std::wstring& jar = paths.back();
     std::string bytes;
     if (!readAll(pack, bytes)) return 3;
+    if (bytes.rfind("QPK-NOJAR", 0) == 0) return 0;
+    if (bytes.rfind("QPK-FAIL", 0) == 0) {
+        writeAll(jar, "QPK-UNPA");
+        return 5;
+    }
     if (!writeAll(jar, "QPK-UNPACK200\n" + bytes)) return 4;
     bool removeOption = line.rfind(L"-r ", 0) == 0 || line.find(L" -r ") != std::wstring::npos;
     if (removeOption && getenv("QPK_UNPACK200_REMOVE_PACK")) DeleteFileW(pack.c_str());
