@@ -143,10 +143,12 @@ bool applyIdentity(std::string& image, PeHeaders& pe, const ExecutableIdentity& 
             error = origin + "executable.executionLevel: the launcher has no application manifest";
             return false;
         }
-        if (!withExecutionLevel(manifest->data, identity.executionLevel, manifest->data)) {
+        std::string requested;
+        if (!withExecutionLevel(manifest->data, identity.executionLevel, requested)) {
             error = origin + "executable.executionLevel: the launcher's application manifest has no assembly element";
             return false;
         }
+        manifest->data = requested;
     }
     if (!replaceResourceDirectory(image, pe, [&](uint32_t rva) { return buildResourceDirectory(resources, rva); },
                                   why)) {
