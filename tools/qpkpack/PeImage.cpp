@@ -11,6 +11,7 @@ constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kMaxDirectories = 16;
+constexpr uint32_t kMaxFileAlignment = 0x10000;
 constexpr uint32_t kInitializedReadableData = 0x40000040;  // IMAGE_SCN_CNT_INITIALIZED_DATA | MEM_READ
 
 bool isPowerOfTwo(uint32_t v) { return v && !(v & (v - 1)); }
@@ -168,9 +169,10 @@ bool parsePeHeaders(const std::string& image, PeHeaders& out, std::string& why) 
     pe.sectionAlignment = getU32(image, pe.optionalHeader + 32);
     pe.fileAlignment = getU32(image, pe.optionalHeader + 36);
     pe.sizeOfHeaders = getU32(image, pe.optionalHeader + 60);
+    // The file alignment pads what the packer writes; the format allows at most 64 KiB.
     if (!isPowerOfTwo(pe.fileAlignment) || !isPowerOfTwo(pe.sectionAlignment) ||
-        pe.sectionAlignment < pe.fileAlignment) {
-        why = "the section and file alignments are not powers of two";
+        pe.sectionAlignment < pe.fileAlignment || pe.fileAlignment > kMaxFileAlignment) {
+        why = "the section and file alignments are not powers of two up to the format's limits";
         return false;
     }
     pe.sectionTable = pe.optionalHeader + optionalSize;
