@@ -275,8 +275,8 @@ private:
             return fail(member(field, "productVersion"), why);
         for (const auto& [key, name] : kVersionStrings) {
             const Json* text = std::string(key) == "productVersion" ? &product : find(v, key);
-            std::u16string value;
             if (!text) continue;
+            std::u16string value;
             if (!utf8ToUtf16(text->get<std::string>(), value, why)) return fail(member(field, key), why);
             info.strings.emplace_back(name, std::move(value));
         }

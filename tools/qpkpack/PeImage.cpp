@@ -45,7 +45,7 @@ void updateSizes(std::string& image, const PeHeaders& pe, int64_t rawGrowth) {
 
 // Nothing may point into the sections from `first` on but the resource directory (which
 // starts at that section) and the base relocations (which fill a later one): those two are
-// the only references that can follow a move.
+// the only references that can follow a move. Everything before lies wholly before it.
 bool canRebuildInPlace(const std::string& image, const PeHeaders& pe, size_t first) {
     DataDirectory relocations = dataDirectory(image, pe, kRelocationDirectory);
     for (unsigned i = 0; i < pe.directoryCount; ++i) {
@@ -53,6 +53,11 @@ bool canRebuildInPlace(const std::string& image, const PeHeaders& pe, size_t fir
         bool followsAMove = i == kResourceDirectory || i == kRelocationDirectory || i == kCertificateDirectory;
         if (!followsAMove && d.address >= pe.sections[first].virtualAddress) return false;
     }
+    const PeSection& holder = pe.sections[first];
+    for (size_t k = 0; k < first; ++k)
+        if (pe.sections[k].rawPointer + uint64_t(pe.sections[k].rawSize) > holder.rawPointer ||
+            sectionEnd(pe.sections[k]) > holder.virtualAddress)
+            return false;
     for (size_t k = first + 1; k < pe.sections.size(); ++k) {
         const PeSection& s = pe.sections[k];
         const PeSection& before = pe.sections[k - 1];
