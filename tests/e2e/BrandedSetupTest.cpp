@@ -1,6 +1,6 @@
-// Setups packed with "executable": what Windows' own resource and version functions and
-// Debian's pefile find in them, and that they (also signed with osslsigncode) reach their
-// Java main on the real Java 11 runtime.
+// Setups packed with "executable": the identity that Windows' own resource and version
+// functions find in them, the PE structure that Debian's pefile finds, and that they (also
+// signed with osslsigncode) reach their Java main on the real Java 11 runtime.
 #include <windows.h>
 
 #include "IconBytes.h"
@@ -48,10 +48,9 @@ protected:
                     launcher);
     }
 
-    // pefile's view of `setup`, as name=value lines.
+    // Debian's pefile's view of `setup`, as name=value lines.
     std::string peFacts(const std::string& setup) {
-        UnixResult r = runUnix(dir(), {"/usr/bin/python3", QPK_PE_IDENTITY_SCRIPT, unixPath(setup),
-                                       unixPath(dir() + "\\art.ico")});
+        UnixResult r = runUnix(dir(), {"/usr/bin/python3", QPK_PE_FACTS_SCRIPT, unixPath(setup)});
         EXPECT_EQ(r.exitCode, 0) << r.output;
         return r.output;
     }
@@ -111,13 +110,10 @@ TEST_F(BrandedSetup, WindowsAndPefileFindTheIdentityAndTheSetupRuns) {
     EXPECT_TRUE(contains(manifest, "<requestedExecutionLevel level=\"requireAdministrator\"")) << manifest;
     EXPECT_TRUE(contains(manifest, "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"")) << manifest;
 
-    // A PE reader of its own, from outside.
+    // The structure, by a PE reader of its own; the launcher's own icon images are gone.
     std::string facts = peFacts(setup);
     for (const char* fact : {"checksum_valid=True", "warnings=none", "sections_contiguous=True",
-                             "size_of_image_valid=True", "icons=16:same,32:same,48:same,256:same",
-                             "string_table=000004b0", "version.ProductName=Example App", "version.Comments=Grüße",
-                             "fixed_file_version=2.4.1.0", "execution_level=requireAdministrator",
-                             "common_controls_6=True", "certificate=none"})
+                             "size_of_image_valid=True", "icon_images=4", "certificate=none"})
         EXPECT_TRUE(contains(facts, std::string(fact) + "\n")) << fact << "\n" << facts;
     EXPECT_NE(outputValue(facts, "relocation_blocks"), "0");
     uint64_t payloadStart = 0;
