@@ -8,22 +8,6 @@
 
 namespace qpke2e {
 
-namespace {
-
-// The Unix path of a Windows one: Wine hands a Unix program its arguments as they are.
-std::string unixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    static auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    char* converted = toUnix ? toUnix(qpktest::widen(path).c_str()) : nullptr;
-    if (converted == nullptr) return path;
-    std::string out = converted;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return out;
-}
-
-}  // namespace
-
 DownloadServer::DownloadServer(const std::string& dir, const std::string& script, const std::string& body)
     : portFile_(dir + "\\server.port"), log_(dir + "\\server.log") {
     // Wine starts a Unix program without a process handle to wait on: the server's files

@@ -133,6 +133,40 @@ std::string dialogItemText(HWND dialog, int id) {
     return qpktest::narrow(text);
 }
 
+std::string unixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const WCHAR*);
+    static auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* converted = toUnix ? toUnix(qpktest::widen(path).c_str()) : nullptr;
+    if (converted == nullptr) return path;
+    std::string out = converted;
+    HeapFree(GetProcessHeap(), 0, converted);
+    return out;
+}
+
+UnixResult runUnix(const std::string& workDir, const std::vector<std::string>& command, DWORD timeoutMs) {
+    static int runs = 0;
+    std::string base = workDir + "\\unix-" + std::to_string(++runs), output = base + ".out", code = base + ".rc";
+    writeFile(base + ".sh", "out=\"$1\"; rc=\"$2\"; shift 2\n\"$@\" >\"$out\" 2>&1\necho $? >\"$rc.tmp\" && mv \"$rc.tmp\" \"$rc\"\n");
+    std::wstring line = L"\"Z:\\bin\\sh\"";
+    std::vector<std::string> args = {unixPath(base + ".sh"), unixPath(output), unixPath(code)};
+    args.insert(args.end(), command.begin(), command.end());
+    for (const std::string& arg : args) line += L" " + qpktest::quoteArgument(qpktest::widen(arg));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    UnixResult result;
+    if (!CreateProcessW(L"Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return result;
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    for (DWORD waited = 0; waited < timeoutMs && !fileExists(code); waited += 100) Sleep(100);
+    if (!fileExists(code)) return result;
+    result.exitCode = atoi(readFile(code).c_str());
+    result.output = withoutCR(readFile(output));
+    return result;
+}
+
 std::vector<uint64_t> blockFieldStarts(const std::string& setupPath, uint64_t& payloadStart) {
     RecordingSource source(readFile(setupPath));
     qpk::PeLayout pe;

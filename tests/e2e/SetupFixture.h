@@ -42,6 +42,19 @@ long long installMarker(const std::string& name);
 // The text of a dialog's control, read across processes.
 std::string dialogItemText(HWND dialog, int id);
 
+// The Unix path of a Windows one: Wine hands a Unix program its arguments as they are.
+std::string unixPath(const std::string& path);
+
+// Runs a Unix program (absolute path and arguments) to its end: Wine starts one without a
+// process handle to wait on, so a shell writes the exit code to a file in `workDir` that is
+// polled for. The program's standard output and error are `output`; -1 when it did not end
+// within `timeoutMs`.
+struct UnixResult {
+    int exitCode = -1;
+    std::string output;
+};
+UnixResult runUnix(const std::string& workDir, const std::vector<std::string>& command, DWORD timeoutMs = 120000);
+
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override;

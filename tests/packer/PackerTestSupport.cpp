@@ -28,15 +28,31 @@ std::string fakePe(const std::string& tail) {
     image[pe + 5] = char(0x86);
     image[pe + 6] = 2;           // sections
     image[pe + 20] = char(optionalSize);
-    size_t sections = pe + 24 + optionalSize;
+    const size_t optional = pe + 24;
+    image[optional] = 0x0B;      // PE32+
+    image[optional + 1] = 0x02;
+    put32(image, optional + 32, 0x1000);  // section alignment
+    put32(image, optional + 36, 0x200);   // file alignment
+    put32(image, optional + 56, 0x3000);  // SizeOfImage
+    put32(image, optional + 60, 0x200);   // SizeOfHeaders
+    put32(image, optional + 108, 16);     // data directories
+    size_t sections = optional + optionalSize;
     for (int i = 0; i < 2; ++i) {
         size_t header = sections + 40 * i;
         image.replace(header, 5, i ? ".data" : ".text");
+        put32(image, header + 8, 0x180);                // VirtualSize
+        put32(image, header + 12, 0x1000 + 0x1000 * i); // VirtualAddress
         put32(image, header + 16, 0x200);               // SizeOfRawData
         put32(image, header + 20, 0x200 + 0x200 * i);   // PointerToRawData
     }
     for (size_t at = 0x200; at < kFakePayloadStart; ++at) image[at] = char(at * 7);
     return image + tail;
+}
+
+std::string imageWithoutChecksum(const std::string& setup) {
+    std::string image = setup.substr(0, kFakePayloadStart);
+    image.replace(0x40 + 24 + 64, 4, 4, '\0');
+    return image;
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {

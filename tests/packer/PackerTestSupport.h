@@ -14,9 +14,13 @@ namespace packertest {
 // Where the fake image's last section ends.
 constexpr uint64_t kFakePayloadStart = 0x600;
 
-// DOS header, PE header, an optional header of zeros and two sections (0x200..0x400 and
-// 0x400..0x600) filled with a pattern; `tail` is appended after the image.
+// DOS header, PE header, a PE32+ optional header with its alignments, sizes and sixteen
+// empty data directories, and two sections (0x200..0x400 and 0x400..0x600) filled with a
+// pattern; `tail` is appended after the image.
 std::string fakePe(const std::string& tail = "");
+
+// The image part of a setup with its checksum field zeroed, as in fakePe().
+std::string imageWithoutChecksum(const std::string& setup);
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);

@@ -1,7 +1,11 @@
 // "runtime": the archive the packer writes or takes, read back from the setup with the
 // launcher's own tar reader.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 #include <zlib.h>
@@ -41,6 +45,15 @@ protected:
         std::string report;
         EXPECT_EQ(qpkpack::kOk, qpkpack::inspect(out_, report, error_)) << error_;
         return Json::parse(report);
+    }
+    // What the launcher would write from the setup's runtime archive.
+    std::map<std::string, std::string> untarred() {
+        runtimeRecord(inspected());
+        qpk::GzTarStream in(path("jre.tar.gz"));
+        Collect sink;
+        qpk::TarResult r = qpk::untarEntries(in, sink);
+        EXPECT_TRUE(r.done) << qpk::tarFailureText(r.failure) << " " << r.name;
+        return sink.seen;
     }
     // The record's bytes, unmasked, also written to jre.tar.gz.
     std::string runtimeRecord(const Json& report) {
@@ -132,6 +145,71 @@ TEST_F(RuntimeTest, ArchiveTheLauncherWouldRefuseIsNotPacked) {
                                       qpktest::tarUstarEntry("lib/deep", "a.jar", "a") + qpktest::kTarEnd);
     EXPECT_EQ(qpkpack::kOk, pack(R"({"runtime": "dot.tar.gz"})")) << error_;
 }
+
+#ifdef QPKPACK_WRITES_TAR
+// Two copies of a runtime made in opposite orders, at other times and with other modes give
+// the same setup byte for byte; the entries' time is SOURCE_DATE_EPOCH when that is set.
+TEST_F(RuntimeTest, TheSameRuntimeGivesTheSameSetup) {
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"bin/java.exe", "java"}, {"lib/a.jar", "a"}, {"lib/b/c.txt", "c"}, {"lib-x.txt", "x"}, {"release", "r"}};
+    auto copy = [&](const std::string& root, std::chrono::hours age, fs::perms mode) {
+        for (const auto& [name, data] : files) {
+            fs::create_directories((dir_ / root / name).parent_path());
+            writeFile(dir_ / root / name, data);
+            fs::last_write_time(dir_ / root / name, fs::file_time_type::clock::now() - age);
+            fs::permissions(dir_ / root / name, mode);
+        }
+    };
+    copy("one", std::chrono::hours(1000), fs::perms::owner_all);
+    std::reverse(files.begin(), files.end());
+    copy("two", std::chrono::hours(0), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_EQ(qpkpack::kOk, pack(R"({"runtime": "one"})")) << error_;
+    std::string first = readFile(out_);
+    // Anything taken from the clock would differ a second later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_EQ(qpkpack::kOk, pack(R"({"runtime": "two"})")) << error_;
+    EXPECT_TRUE(readFile(out_) == first);
+
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    int rc = pack(R"({"runtime": "one"})");
+    unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_EQ(qpkpack::kOk, rc) << error_;
+    runtimeRecord(inspected());
+    gzFile tar = gzopen(path("jre.tar.gz").c_str(), "rb");
+    std::string header(512, '\0');
+    gzread(tar, &header[0], 512);
+    gzclose(tar);
+    EXPECT_EQ(header.substr(0, 4), "bin/");
+    EXPECT_EQ(header.substr(136, 11), "14524770400");  // 1700000000 in octal
+
+    setenv("SOURCE_DATE_EPOCH", "yesterday", 1);
+    rc = pack(R"({"runtime": "one"})");
+    unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ(qpkpack::kFailed, rc);
+    EXPECT_EQ(error_, "runtime: SOURCE_DATE_EPOCH: \"yesterday\" is not a number of seconds since 1970");
+}
+
+// What links lead to is packed where the links are; a link to a directory above it is refused.
+TEST_F(RuntimeTest, LinkedFilesArePackedAndLoopsRefused) {
+    fs::create_directories(dir_ / "rt" / "lib");
+    fs::create_directories(dir_ / "shared" / "deep");
+    writeFile(path("shared/deep/y.jar"), "y");
+    writeFile(path("release.txt"), "r");
+    fs::create_directory_symlink("../../shared", dir_ / "rt" / "lib" / "linked");
+    fs::create_symlink("../release.txt", dir_ / "rt" / "release");
+    ASSERT_EQ(qpkpack::kOk, pack(R"({"runtime": "rt"})")) << error_;
+    std::map<std::string, std::string> expected = {{"lib\\", "/"},
+                                                   {"lib\\linked\\", "/"},
+                                                   {"lib\\linked\\deep\\", "/"},
+                                                   {"lib\\linked\\deep\\y.jar", "y"},
+                                                   {"release", "r"}};
+    EXPECT_EQ(untarred(), expected);
+
+    fs::create_directory_symlink("..", dir_ / "rt" / "lib" / "loop");
+    EXPECT_EQ(qpkpack::kFailed, pack(R"({"runtime": "rt"})"));
+    EXPECT_EQ(0u, error_.find("runtime: \"" + (dir_ / "rt" / "lib" / "loop").string() + "\" is a link to")) << error_;
+}
+#endif
 
 }  // namespace
 }  // namespace packertest

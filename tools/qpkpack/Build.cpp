@@ -1,5 +1,6 @@
 // Writing a setup: the launcher's PE image, then the configuration block and the payload
-// records, streamed in chunks with the CRC computed on the way and patched in at the end.
+// records, streamed in chunks with the CRC and the image checksum computed on the way and
+// patched in at the end.
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -7,6 +8,7 @@
 
 #include <zlib.h>
 
+#include "ByteOrder.h"
 #include "FileSource.h"
 #include "LauncherImage.h"
 #include "Manifest.h"
@@ -20,14 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kChunkSize = 1 << 20;
-
-void putU32(std::string& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b += char(v >> (8 * i) & 0xFF);
-}
-
-void putU64(std::string& b, uint64_t v) {
-    for (int i = 0; i < 8; ++i) b += char(v >> (8 * i) & 0xFF);
-}
 
 void putString(std::string& b, const std::string& s) {
     putU32(b, uint32_t(s.size()));
@@ -81,23 +75,31 @@ public:
         return bool(out_);
     }
 
-    // Bytes of the checked range go into the CRC and the length as they pass.
+    // Bytes of the checked range go into the CRC and the length as they pass; every byte
+    // goes into the image checksum, which covers the whole file.
     bool write(const char* data, size_t n, bool checked) {
         if (checked) {
             crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(data), uInt(n));
             checkedLength_ += n;
         }
+        checksum_.add(data, n);
         out_.write(data, std::streamsize(n));
         return bool(out_);
     }
     bool write(const std::string& s, bool checked) { return write(s.data(), s.size(), checked); }
 
-    bool finish(uint64_t blockStart) {
-        std::string fields;
+    // The CRC fields of the block at `blockStart`, then the image checksum at `checksumAt`
+    // (both written as zeros before).
+    bool finish(uint64_t blockStart, uint32_t checksumAt) {
+        std::string fields, checksum;
         putU32(fields, uint32_t(crc_));
         putU64(fields, checkedLength_);
         out_.seekp(std::streamoff(blockStart + 8));
         out_.write(fields.data(), std::streamsize(fields.size()));
+        checksum_.addAt(blockStart + 8, fields);
+        putU32(checksum, checksum_.value());
+        out_.seekp(std::streamoff(checksumAt));
+        out_.write(checksum.data(), std::streamsize(checksum.size()));
         out_.close();
         if (out_.fail()) return false;
         std::error_code ec;
@@ -114,6 +116,7 @@ private:
     std::ofstream out_;
     uLong crc_ = crc32(0, nullptr, 0);
     uint64_t checkedLength_ = 0;
+    PeChecksum checksum_;
     bool committed_ = false;
 };
 
@@ -128,11 +131,13 @@ public:
           out_(outPath), buf_(kChunkSize) {}
 
     bool run(Manifest m) {
-        uint64_t payloadStart = 0;
         fs::path runtime;
+        std::string image;
+        PeHeaders pe;
         if (m.hasRuntime && !prepareRuntime(m, runtime)) return false;
-        if (!out_.open()) return writeFailed();
-        if (!copyImage(payloadStart)) return false;
+        if (!loadLauncherImage(launcherPath_, m.executable, origin_, image, pe, error_)) return false;
+        uint64_t payloadStart = image.size();
+        if (!out_.open() || !out_.write(image, false)) return writeFailed();
 
         std::string header;
         putU32(header, qpk::kBlockMagic);
@@ -148,7 +153,7 @@ public:
         if (m.hasRuntime && !copySource(runtime, m.runtimeSource, origin_ + "runtime", true)) return false;
         if (m.hasTrailer && !copySource(m.trailerPath, m.trailerSource, origin_ + "trailer", false)) return false;
 
-        return out_.finish(payloadStart) || writeFailed();
+        return out_.finish(payloadStart, pe.checksumField()) || writeFailed();
     }
 
 private:
@@ -171,32 +176,16 @@ private:
 
     bool writeFailed() { return fail("out: cannot write " + inQuotes(out_.temp())); }
 
-    // The launcher's bytes up to its payload start; whatever follows the image (a symbol
-    // table, an earlier payload) is left out. The launcher is closed again before the
-    // rename, which Windows refuses for an open file when repacking a setup in place.
-    bool copyImage(uint64_t& payloadStart) {
-        FileSource launcher;
-        qpk::PeLayout layout;
-        std::string why;
-        if (!launcher.open(launcherPath_)) return fail("launcher: cannot read " + inQuotes(launcherPath_));
-        if (!readImageLayout(launcher, layout, why))
-            return fail("launcher: " + inQuotes(launcherPath_) + " is not a PE file: " + why);
-        if (!launcher.seek(0)) return fail("launcher: cannot read " + inQuotes(launcherPath_));
-        payloadStart = layout.payloadStart;
-        return copy(launcher, payloadStart, false, false, "launcher", launcherPath_);
-    }
-
     // Copies `count` bytes in chunks. A short read means the file shrank while being
     // packed (a record's length is already out), so it fails like an unreadable file.
-    bool copy(FileSource& in, uint64_t count, bool mask, bool checked, const std::string& field,
-              const std::string& source) {
+    bool copy(FileSource& in, uint64_t count, bool mask, const std::string& field, const std::string& source) {
         while (count) {
             size_t want = count < buf_.size() ? size_t(count) : buf_.size(), got = 0;
             if (!in.read(buf_.data(), want, got) || got != want)
                 return fail(field + ": cannot read " + inQuotes(source));
             if (mask)
                 for (size_t i = 0; i < got; ++i) buf_[i] = char(buf_[i] ^ qpk::kPayloadMask);
-            if (!out_.write(buf_.data(), got, checked)) return writeFailed();
+            if (!out_.write(buf_.data(), got, true)) return writeFailed();
             count -= got;
         }
         return true;
@@ -211,7 +200,7 @@ private:
             putU64(length, in.size());
             if (!out_.write(length, true)) return writeFailed();
         }
-        return copy(in, in.size(), record, true, field, source);
+        return copy(in, in.size(), record, field, source);
     }
 
     // Removed whatever happens to the build.

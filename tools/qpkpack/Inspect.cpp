@@ -1,5 +1,6 @@
-// Describing a packed setup: the block's texts, the payload records found through the
-// file count and name entries, and whether the stored CRC matches the file.
+// Describing a packed setup: its icon, version information and execution level, the
+// block's texts, the payload records found through the file count and name entries, and
+// whether the stored CRC matches the file.
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -147,6 +148,9 @@ int inspect(const std::string& setupPath, std::string& report, std::string& erro
 
     Json r;
     r["payloadStart"] = layout.payloadStart;
+    std::string image;
+    PeHeaders pe;
+    if (readImage(s, layout, image) && parsePeHeaders(image, pe, why)) r["executable"] = describeIdentity(image, pe);
     r["integrity"] = block.integrityFlag;
     r["storedCrc"] = block.crc;
     r["computedCrc"] = computed;

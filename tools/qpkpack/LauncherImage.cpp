@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "FileSource.h"
+
 namespace qpkpack {
 namespace {
 
@@ -10,6 +12,8 @@ bool bytesAt(qpk::ByteSource& s, uint64_t at, const char* expected, size_t n) {
     size_t got = 0;
     return s.seek(at) && s.read(buf, n, got) && got == n && std::memcmp(buf, expected, n) == 0;
 }
+
+std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
 
@@ -35,6 +39,36 @@ bool readImageLayout(qpk::ByteSource& source, qpk::PeLayout& layout, std::string
               std::to_string(source.size()) + " bytes)";
         return false;
     }
+    return true;
+}
+
+bool readImage(qpk::ByteSource& source, const qpk::PeLayout& layout, std::string& image) {
+    std::string bytes(size_t(layout.payloadStart), '\0');
+    size_t got = 0;
+    if (!source.seek(0) || !source.read(&bytes[0], bytes.size(), got) || got != bytes.size()) return false;
+    image.swap(bytes);
+    return true;
+}
+
+bool loadLauncherImage(const std::string& path, const ExecutableIdentity& identity, const std::string& origin,
+                       std::string& image, PeHeaders& pe, std::string& error) {
+    FileSource launcher;
+    qpk::PeLayout layout;
+    std::string why;
+    bool opened = launcher.open(path);
+    bool isImage = opened && readImageLayout(launcher, layout, why);
+    if (!opened || (isImage && !readImage(launcher, layout, image))) {
+        error = "launcher: cannot read " + inQuotes(path);
+        return false;
+    }
+    if (!isImage || !parsePeHeaders(image, pe, why)) {
+        error = "launcher: " + inQuotes(path) + " is not a PE file: " + why;
+        return false;
+    }
+    // A signature of the launcher (or of a signed setup) would not match the new file.
+    setDataDirectory(image, pe, kCertificateDirectory, {});
+    if (identity.changesImage() && !applyIdentity(image, pe, identity, origin, error)) return false;
+    image.replace(pe.checksumField(), 4, 4, '\0');
     return true;
 }
 

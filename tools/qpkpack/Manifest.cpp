@@ -10,6 +10,7 @@
 #include "CodePage.h"
 #include "NamedSettings.h"
 #include "RuntimeArchive.h"
+#include "VersionResource.h"
 #include "payload/BlockFormat.h"
 
 namespace qpkpack {
@@ -17,6 +18,15 @@ namespace {
 
 // Manifest order is kept so that the block lists the texts as the author wrote them.
 using Json = nlohmann::ordered_json;
+
+// The version strings an author may set, by manifest key, in the order the resource lists
+// them; fileVersion and productVersion also fill the fixed part.
+const std::pair<const char*, const char16_t*> kVersionStrings[] = {
+    {"companyName", u"CompanyName"},         {"fileDescription", u"FileDescription"},
+    {"fileVersion", u"FileVersion"},         {"internalName", u"InternalName"},
+    {"legalCopyright", u"LegalCopyright"},   {"originalFilename", u"OriginalFilename"},
+    {"productName", u"ProductName"},         {"productVersion", u"ProductVersion"},
+    {"comments", u"Comments"}};
 
 std::string member(const std::string& prefix, const std::string& key) {
     return prefix.empty() ? key : prefix + "." + key;
@@ -61,7 +71,8 @@ public:
     bool run(const Json& root) {
         if (!root.is_object()) return fail("manifest", "expected an object, found " + type(root));
         if (!knownKeys(root, "", {"integrity", "codepage", "narrow", "wide", "languages", "files",
-                                  "runtime", "trailer", "settings", "messages", "defaultMessages"}))
+                                  "runtime", "trailer", "settings", "messages", "defaultMessages",
+                                  "executable"}))
             return false;
         // The code page comes first: every 8-bit text depends on it.
         if (const Json* v = find(root, "codepage")) {
@@ -94,6 +105,7 @@ public:
             m_.hasTrailer = true;
             m_.trailerSource = v->get_ref<const std::string&>();
         }
+        if (const Json* v = find(root, "executable"); v && !executable(*v)) return false;
         fillFileList();
         return addNamedEntries(root, m_, error_);
     }
@@ -219,6 +231,57 @@ private:
             entry.source = source->get<std::string>();
             m_.files.push_back(std::move(entry));
         }
+        return true;
+    }
+
+    bool executable(const Json& v) {
+        if (!v.is_object()) return fail("executable", "expected an object, found " + type(v));
+        if (!knownKeys(v, "executable", {"icon", "versionInfo", "executionLevel"})) return false;
+        ExecutableIdentity& id = m_.executable;
+        if (const Json* icon = find(v, "icon")) {
+            if (!path(*icon, "executable.icon", id.iconPath)) return false;
+            id.iconSource = icon->get<std::string>();
+        }
+        if (const Json* info = find(v, "versionInfo"); info && !versionInfo(*info, id.versionResource)) return false;
+        if (const Json* level = find(v, "executionLevel")) {
+            const char* levels[] = {"asInvoker", "highestAvailable", "requireAdministrator"};
+            if (!string(*level, "executable.executionLevel")) return false;
+            id.executionLevel = level->get<std::string>();
+            if (std::none_of(std::begin(levels), std::end(levels), [&](const char* l) { return id.executionLevel == l; }))
+                return fail("executable.executionLevel",
+                            "expected \"asInvoker\", \"highestAvailable\" or \"requireAdministrator\"");
+        }
+        return true;
+    }
+
+    bool versionInfo(const Json& v, std::string& resource) {
+        const std::string field = "executable.versionInfo";
+        if (!v.is_object()) return fail(field, "expected an object, found " + type(v));
+        for (const auto& item : v.items()) {
+            if (std::none_of(std::begin(kVersionStrings), std::end(kVersionStrings),
+                             [&](const auto& s) { return item.key() == s.first; }))
+                return fail(member(field, item.key()), "unknown key");
+            if (!string(item.value(), member(field, item.key()), false)) return false;
+        }
+        const Json* fileVersion = find(v, "fileVersion");
+        const Json* productVersion = find(v, "productVersion");
+        if (!fileVersion) return fail(member(field, "fileVersion"), "missing");
+        VersionInfo info;
+        std::string why;
+        if (!parseVersionNumbers(fileVersion->get<std::string>(), true, info.fileVersion, why))
+            return fail(member(field, "fileVersion"), why);
+        const Json& product = productVersion ? *productVersion : *fileVersion;
+        if (!parseVersionNumbers(product.get<std::string>(), false, info.productVersion, why))
+            return fail(member(field, "productVersion"), why);
+        for (const auto& [key, name] : kVersionStrings) {
+            const Json* text = std::string(key) == "productVersion" ? &product : find(v, key);
+            if (!text) continue;
+            std::u16string value;
+            if (!utf8ToUtf16(text->get<std::string>(), value, why)) return fail(member(field, key), why);
+            info.strings.emplace_back(name, std::move(value));
+        }
+        if (!buildVersionResource(info, resource))
+            return fail(field, "the texts are too long for a version resource (65535 bytes)");
         return true;
     }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ExecutableIdentity.h"
 #include "payload/ConfigBlock.h"
 
 namespace qpkpack {
@@ -34,6 +35,7 @@ struct Manifest {
     bool hasTrailer = false;
     std::string trailerSource;
     std::filesystem::path trailerPath;
+    ExecutableIdentity executable;
 };
 
 // Parses and validates `json`. On failure `error` names the offending field, e.g.
