@@ -91,6 +91,7 @@ extern "C" JNIEXPORT jboolean JNICALL Java_com_quillpack_runtime_installer_platf
     jboolean all, jint trustee, jstring account) {
     qpk::WideCopy objectPath = qpk::toWideCopy(env, path);
     qpk::WideCopy accountName = qpk::toWideCopy(env, account);
+    if (qpk::anyHoldsNul({&objectPath, &accountName})) return JNI_FALSE;
     qpk::AccessFlags flags{read != JNI_FALSE, write != JNI_FALSE, execute != JNI_FALSE, all != JNI_FALSE};
     return qpk::addAccessEntry(objectPath.get(), isRegistryKey != JNI_FALSE, flags, int(trustee), accountName.get())
                ? JNI_TRUE

@@ -3,6 +3,7 @@
 #pragma once
 #include <jni.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ private:
 };
 
 WideCopy toWideCopy(JNIEnv* env, jstring text);
+
+// Whether any of the copies holds a NUL: Windows would read that text only up to it and act
+// on another object than the one named, so such a call fails instead.
+inline bool anyHoldsNul(std::initializer_list<const WideCopy*> copies) {
+    for (const WideCopy* copy : copies)
+        if (copy->holdsNul()) return true;
+    return false;
+}
 
 // A new Java string, or null on failure.
 jstring toJavaString(JNIEnv* env, const std::wstring& text);

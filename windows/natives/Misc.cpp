@@ -88,15 +88,18 @@ JNIEXPORT jlong JNICALL QPK_MISC(getPhysicalMemory0)(JNIEnv*, jclass) { return j
 
 JNIEXPORT jlong JNICALL QPK_MISC(getFreeDiskSpace0)(JNIEnv* env, jclass, jstring directory) {
     ULARGE_INTEGER available, total, totalFree;
-    if (!GetDiskFreeSpaceExW(toWideCopy(env, directory).get(), &available, &total, &totalFree)) return -1;
+    WideCopy path = toWideCopy(env, directory);
+    if (path.holdsNul() || !GetDiskFreeSpaceExW(path.get(), &available, &total, &totalFree)) return -1;
     return jlong(available.QuadPart);
 }
 
 JNIEXPORT jboolean JNICALL QPK_MISC(moveWithDelayUntilReboot0)(JNIEnv* env, jclass, jstring from, jstring to) {
     MoveFileExFunction move = moveFileEx();
     if (move == nullptr) return false;
+    WideCopy source = toWideCopy(env, from), target = toWideCopy(env, to);
+    if (anyHoldsNul({&source, &target})) return false;
     // A null target deletes the file at the next start of Windows.
-    return move(toWideCopy(env, from).get(), toWideCopy(env, to).get(), MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    return move(source.get(), target.get(), MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 JNIEXPORT void JNICALL QPK_MISC(toFront0)(JNIEnv*, jclass) { toFront(); }

@@ -113,11 +113,12 @@ JNIEXPORT jboolean JNICALL QPK_SHELL_LINK(createWide0)(JNIEnv* env, jclass, jstr
                                                       jboolean runAsAdmin, jstring description, jint showCommand) {
     WideCopy targetText = toWideCopy(env, target), directory = toWideCopy(env, workingDirectory),
              iconText = toWideCopy(env, icon), argumentText = toWideCopy(env, arguments),
-             descriptionText = toWideCopy(env, description);
+             descriptionText = toWideCopy(env, description), linkPath = toWideCopy(env, link);
+    if (anyHoldsNul({&targetText, &directory, &iconText, &argumentText, &descriptionText, &linkPath})) return false;
     int show = int(showCommand);
     LinkFields<wchar_t> fields{targetText.get(),      directory.get(), iconText.get(), argumentText.get(),
                                descriptionText.get(), runAsAdmin != 0, &show};
-    return saveShellLink<IShellLinkW>(IID_IShellLinkW, toWideCopy(env, link).get(), fields);
+    return saveShellLink<IShellLinkW>(IID_IShellLinkW, linkPath.get(), fields);
 }
 
 // Exported, not registered: the 8-bit form, without a show command.
@@ -129,7 +130,9 @@ JNIEXPORT jboolean JNICALL QPK_SHELL_LINK(create0)(JNIEnv* env, jclass, jstring 
                descriptionText = toNarrowCopy(env, description);
     LinkFields<char> fields{targetText.get(),      directory.get(), iconText.get(), argumentText.get(),
                             descriptionText.get(), runAsAdmin != 0, nullptr};
-    return saveShellLink<IShellLinkA>(IID_IShellLinkA, toWideCopy(env, link).get(), fields);
+    WideCopy linkPath = toWideCopy(env, link);
+    if (linkPath.holdsNul()) return false;
+    return saveShellLink<IShellLinkA>(IID_IShellLinkA, linkPath.get(), fields);
 }
 
 JNIEXPORT jboolean JNICALL QPK_SHELL_LINK(changeNotify0)(JNIEnv* env, jclass, jbyteArray createdFile,

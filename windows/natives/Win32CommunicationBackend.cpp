@@ -50,7 +50,9 @@ JNIEXPORT jlong JNICALL QPK_PIPES(getInvalidHandle0)(JNIEnv*, jclass) {
 }
 
 JNIEXPORT jlong JNICALL QPK_PIPES(createListener0)(JNIEnv* env, jclass, jstring name) {
-    return fromHandle(createListenerPipe(toWideCopy(env, name).get()));
+    WideCopy pipe = toWideCopy(env, name);
+    if (pipe.holdsNul()) return fromHandle(INVALID_HANDLE_VALUE);
+    return fromHandle(createListenerPipe(pipe.get()));
 }
 
 JNIEXPORT jboolean JNICALL QPK_PIPES(connectNamedPipe0)(JNIEnv*, jclass, jlong handle) {
@@ -58,7 +60,9 @@ JNIEXPORT jboolean JNICALL QPK_PIPES(connectNamedPipe0)(JNIEnv*, jclass, jlong h
 }
 
 JNIEXPORT jlong JNICALL QPK_PIPES(connectClient0)(JNIEnv* env, jclass, jstring name) {
-    return fromHandle(openPipeClient(toWideCopy(env, name).get()));
+    WideCopy pipe = toWideCopy(env, name);
+    if (pipe.holdsNul()) return fromHandle(nullptr);
+    return fromHandle(openPipeClient(pipe.get()));
 }
 
 // The length prefix comes from the other process: a negative length, or one whose array

@@ -29,5 +29,7 @@ DWORD launchProgram(const wchar_t* application, const wchar_t* commandLine) {
 
 extern "C" JNIEXPORT jint JNICALL Java_com_quillpack_runtime_installer_platform_win32_Win32Exec_launch0(
     JNIEnv* env, jclass, jstring application, jstring commandLine) {
-    return jint(launchProgram(toWideCopy(env, application).get(), toWideCopy(env, commandLine).get()));
+    WideCopy program = toWideCopy(env, application), line = toWideCopy(env, commandLine);
+    if (anyHoldsNul({&program, &line})) return ERROR_INVALID_NAME;
+    return jint(launchProgram(program.get(), line.get()));
 }

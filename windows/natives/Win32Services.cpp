@@ -13,20 +13,37 @@ using namespace qpk;
 
 #define QPK_SERVICES(method) Java_com_quillpack_runtime_installer_platform_win32_Win32Services_##method
 
+namespace {
+
+// Calls `action` with the service name, or gives ERROR_INVALID_NAME for a name with a NUL
+// inside: Windows would stop reading there and act on another service.
+template <typename Action>
+jint onService(JNIEnv* env, jstring name, Action action) {
+    WideCopy service = toWideCopy(env, name);
+    if (service.holdsNul()) return ERROR_INVALID_NAME;
+    return action(service.get());
+}
+
+}  // namespace
+
 extern "C" {
 
 JNIEXPORT jint JNICALL QPK_SERVICES(installService0)(JNIEnv* env, jclass, jstring name, jstring displayName,
                                                       jstring binaryPath) {
-    return installService(toWideCopy(env, name).get(), toWideCopy(env, displayName).get(),
-                          toWideCopy(env, binaryPath).get());
+    WideCopy display = toWideCopy(env, displayName), binary = toWideCopy(env, binaryPath);
+    if (anyHoldsNul({&display, &binary})) return ERROR_INVALID_NAME;
+    return onService(env, name,
+                     [&](const wchar_t* service) { return installService(service, display.get(), binary.get()); });
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(uninstallService0)(JNIEnv* env, jclass, jstring name) {
-    return uninstallService(toWideCopy(env, name).get());
+    return onService(env, name, uninstallService);
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(startService0)(JNIEnv* env, jclass, jstring name, jobjectArray arguments) {
-    if (arguments == nullptr) return startService(toWideCopy(env, name).get(), nullptr);
+    if (arguments == nullptr) return onService(env, name, [](const wchar_t* service) {
+        return startService(service, nullptr);
+    });
     jsize count = env->GetArrayLength(arguments);
     std::vector<std::wstring> texts;
     for (jsize i = 0; i < count; ++i) {
@@ -38,23 +55,25 @@ JNIEXPORT jint JNICALL QPK_SERVICES(startService0)(JNIEnv* env, jclass, jstring 
     }
     std::vector<const wchar_t*> vector;
     for (const std::wstring& text : texts) vector.push_back(text.c_str());
-    return startService(toWideCopy(env, name).get(), &vector);
+    return onService(env, name, [&](const wchar_t* service) { return startService(service, &vector); });
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(stopService0)(JNIEnv* env, jclass, jstring name) {
-    return stopService(toWideCopy(env, name).get());
+    return onService(env, name, stopService);
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(queryStatus0)(JNIEnv* env, jclass, jstring name) {
-    return queryServiceState(toWideCopy(env, name).get());
+    return onService(env, name, queryServiceState);
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(getStartType0)(JNIEnv* env, jclass, jstring name) {
-    return queryServiceStartType(toWideCopy(env, name).get());
+    return onService(env, name, queryServiceStartType);
 }
 
 JNIEXPORT jstring JNICALL QPK_SERVICES(getServiceBinary0)(JNIEnv* env, jclass, jstring name) {
-    return toJavaString(env, queryServiceBinary(toWideCopy(env, name).get()));
+    WideCopy service = toWideCopy(env, name);
+    if (service.holdsNul()) return toJavaString(env, L" " + std::to_wstring(ERROR_INVALID_NAME));
+    return toJavaString(env, queryServiceBinary(service.get()));
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(changeServiceConfig0)(JNIEnv* env, jclass, jstring name, jstring displayName,
@@ -64,18 +83,23 @@ JNIEXPORT jint JNICALL QPK_SERVICES(changeServiceConfig0)(JNIEnv* env, jclass, j
     WideCopy display = toWideCopy(env, displayName), binary = toWideCopy(env, binaryPath),
              depends = toWideCopy(env, dependencies), user = toWideCopy(env, account),
              secret = toWideCopy(env, password), text = toWideCopy(env, description);
+    if (anyHoldsNul({&display, &binary, &depends, &user, &secret, &text})) return ERROR_INVALID_NAME;
     ServiceChange change{display.get(), binary.get(), static_cast<DWORD>(serviceType), static_cast<DWORD>(startType),
                          depends.get(), user.get(), secret.get(), text.get()};
-    return changeServiceConfig(toWideCopy(env, name).get(), change);
+    return onService(env, name, [&](const wchar_t* service) { return changeServiceConfig(service, change); });
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(setRestartServiceConfig0)(JNIEnv* env, jclass, jstring name, jboolean restart,
                                                                jint delayMs) {
-    return setServiceRestart(toWideCopy(env, name).get(), restart != JNI_FALSE, static_cast<DWORD>(delayMs));
+    return onService(env, name, [&](const wchar_t* service) {
+        return setServiceRestart(service, restart != JNI_FALSE, static_cast<DWORD>(delayMs));
+    });
 }
 
 JNIEXPORT jint JNICALL QPK_SERVICES(setDelayedAutoStart0)(JNIEnv* env, jclass, jstring name, jboolean delayed) {
-    return setServiceDelayedAutoStart(toWideCopy(env, name).get(), delayed != JNI_FALSE);
+    return onService(env, name, [&](const wchar_t* service) {
+        return setServiceDelayedAutoStart(service, delayed != JNI_FALSE);
+    });
 }
 
 }  // extern "C"

@@ -29,15 +29,19 @@ JNIEXPORT jboolean JNICALL QPK_USERINFO(executeElevated0)(JNIEnv* env, jclass, j
                                                            jstring directory, jint show) {
     WideCopy program = toWideCopy(env, file), arguments = toWideCopy(env, parameters),
              folder = toWideCopy(env, directory);
+    if (anyHoldsNul({&program, &arguments, &folder})) return JNI_FALSE;
     return executeElevated(program.get(), arguments.get(), folder.get(), show) ? JNI_TRUE : JNI_FALSE;
 }
 
 JNIEXPORT jstring JNICALL QPK_USERINFO(getAccountName0)(JNIEnv* env, jclass, jstring sid, jboolean nameOnly) {
-    return toJavaString(env, accountNameForSid(toWideCopy(env, sid).get(), nameOnly != JNI_FALSE));
+    WideCopy account = toWideCopy(env, sid);
+    if (account.holdsNul()) return toJavaString(env, L" " + std::to_wstring(ERROR_INVALID_SID));
+    return toJavaString(env, accountNameForSid(account.get(), nameOnly != JNI_FALSE));
 }
 
 JNIEXPORT jstring JNICALL QPK_USERINFO(getUserProfileDirectory0)(JNIEnv* env, jclass, jstring sid, jstring password) {
     WideCopy account = toWideCopy(env, sid), secret = toWideCopy(env, password);
+    if (anyHoldsNul({&account, &secret})) return toJavaString(env, L" " + std::to_wstring(ERROR_INVALID_SID));
     return toJavaString(env, userProfileDirectory(account.get(), secret.get()));
 }
 
@@ -46,6 +50,7 @@ JNIEXPORT jstring JNICALL QPK_USERINFO(addUser0)(JNIEnv* env, jclass, jstring na
                                                   jboolean failIfGroupExists) {
     WideCopy user = toWideCopy(env, name), secret = toWideCopy(env, password), note = toWideCopy(env, comment),
              groupName = toWideCopy(env, group), groupNote = toWideCopy(env, groupComment);
+    if (anyHoldsNul({&user, &secret, &note, &groupName, &groupNote})) return nullptr;
     NewUser request{user.get(),      secret.get(),          note.get(), groupName.get(), groupNote.get(),
                     createGroup != JNI_FALSE, failIfGroupExists != JNI_FALSE};
     std::wstring answer;
@@ -55,17 +60,20 @@ JNIEXPORT jstring JNICALL QPK_USERINFO(addUser0)(JNIEnv* env, jclass, jstring na
 
 JNIEXPORT jint JNICALL QPK_USERINFO(deleteUser0)(JNIEnv* env, jclass, jstring server, jstring user) {
     WideCopy host = toWideCopy(env, server), name = toWideCopy(env, user);
+    if (anyHoldsNul({&host, &name})) return ERROR_INVALID_NAME;
     return deleteUser(host.get(), name.get());
 }
 
 JNIEXPORT jint JNICALL QPK_USERINFO(deleteLocalGroup0)(JNIEnv* env, jclass, jstring server, jstring group) {
     WideCopy host = toWideCopy(env, server), name = toWideCopy(env, group);
+    if (anyHoldsNul({&host, &name})) return ERROR_INVALID_NAME;
     return deleteLocalGroup(host.get(), name.get());
 }
 
 JNIEXPORT jboolean JNICALL QPK_USERINFO(setLsaAccountRight0)(JNIEnv* env, jclass, jstring account, jstring right,
                                                               jboolean add) {
     WideCopy who = toWideCopy(env, account), what = toWideCopy(env, right);
+    if (anyHoldsNul({&who, &what})) return JNI_FALSE;
     return setAccountRight(who.get(), what.get(), add != JNI_FALSE) ? JNI_TRUE : JNI_FALSE;
 }
 

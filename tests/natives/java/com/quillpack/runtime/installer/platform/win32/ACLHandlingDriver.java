@@ -28,6 +28,8 @@ public final class ACLHandlingDriver {
             {"a key without an access list is left so", openKey, true, true, false, false, false, 1, null, true},
             {"null account", key, true, true, false, false, false, 3, null, false},
             {"null path", null, false, true, false, false, false, 1, null, false},
+            {"a path with a NUL inside grants nothing on the key before it", key + "\u0000\\x", true, true, false,
+                false, false, 0, null, false},
             {"missing file", dir + "\\missing.txt", false, true, false, false, false, 1, null, false},
         };
         for (Object[] c : cases) {

@@ -218,6 +218,8 @@ final class MiscDriver {
         File moved = new File(scratch, "move at boot.txt");
         Files.writeString(doomed.toPath(), "x");
         Files.writeString(moved.toPath(), "x");
+        NativeCases.check("moveWithDelayUntilReboot0 of a path with a NUL inside schedules nothing",
+                !Misc.moveWithDelayUntilReboot0(doomed.getPath() + "\u0000x", null), "true");
         boolean deletion = Misc.moveWithDelayUntilReboot0(doomed.getPath(), null);
         boolean move = Misc.moveWithDelayUntilReboot0(moved.getPath(), moved.getPath() + ".new");
         NativeCases.check("moveWithDelayUntilReboot0 schedules a deletion and a move",

@@ -26,6 +26,9 @@ final class ShellLinkDriver {
                 !ShellLink.createWide0(null, target, null, null, null, false, null, 1)
                         && !ShellLink.createWide0(new File(scratch, "no target.lnk").getPath(), null, null, null, null,
                                 false, null, 1), "true");
+        NativeCases.check("createWide0 to a link path with a NUL inside",
+                !ShellLink.createWide0(bare + ".lnk\u0000x", target, null, null, null, false, null, 1)
+                        && !new File(bare + ".lnk").exists(), "true");
         NativeCases.check("createWide0 into a missing directory",
                 !ShellLink.createWide0(new File(scratch, "missing\\x.lnk").getPath(), target, null, null, null, false,
                         null, 1), "true");

@@ -57,10 +57,14 @@ public final class Win32CommunicationBackendDriver {
                 && !Win32CommunicationBackend.writeDataBlock0(invalid, new byte[1])
                 && !Win32CommunicationBackend.connectNamedPipe0(invalid), "invalid=" + invalid);
         long begin = System.nanoTime();
+        String cut = "\\\\.\\pipe\\qpk-nul-" + ProcessHandle.current().pid() + "\u0000x";
         boolean refused = Win32CommunicationBackend.createListener0(null) == INVALID
-                && Win32CommunicationBackend.connectClient0(null) == 0;
+                && Win32CommunicationBackend.connectClient0(null) == 0
+                && Win32CommunicationBackend.createListener0(cut) == INVALID
+                && Win32CommunicationBackend.connectClient0(cut) == 0;
         long ms = (System.nanoTime() - begin) / 1_000_000;
-        NativeCases.check("null pipe name refused at once", refused && ms < 5000, "after " + ms + " ms");
+        NativeCases.check("null pipe name, or one with a NUL inside, refused at once", refused && ms < 5000,
+                "after " + ms + " ms");
     }
 
     private static void processes() throws Exception {

@@ -18,6 +18,8 @@ final class Win32ExecDriver {
         NativeCases.check("launch0 starts the command line", rc == 0 && written.isFile(), "rc " + rc);
         rc = Win32Exec.launch0("C:\\windows\\system32\\cmd.exe", "cmd /c exit 3");
         NativeCases.check("launch0 with an application name", rc == 0, "rc " + rc);
+        rc = Win32Exec.launch0(null, "cmd.exe /c echo cut> \"" + written.getPath() + "\"\u0000x");
+        NativeCases.check("launch0 of a command line with a NUL inside: 123", rc == 123, "rc " + rc);
         rc = Win32Exec.launch0(null, "qpk-no-such-program.exe");
         NativeCases.check("launch0 of a missing program: 2", rc == 2, "rc " + rc);
         rc = Win32Exec.launch0("C:\\windows\\qpk-no-such-program.exe", null);

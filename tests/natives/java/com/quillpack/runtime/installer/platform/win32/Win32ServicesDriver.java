@@ -174,6 +174,9 @@ public final class Win32ServicesDriver {
     }
 
     private static void uninstall() throws Exception {
+        int cut = Win32Services.uninstallService0(NAME + "\u0000x");
+        NativeCases.check("a name with a NUL inside removes nothing: 123", cut == 123
+                && Win32Services.queryStatus0(NAME) == -1, "result " + cut);
         int removed = Win32Services.uninstallService0(NAME);
         boolean gone = false;
         for (int i = 0; i < 50 && !gone; i++) {

@@ -91,10 +91,12 @@ public final class Win32UserInfoDriver {
     private static void users() {
         String sid = "S-1-5-21-[0-9-]+";
         String plain = Win32UserInfo.addUser0(USER, "Pw-1234567", "qpk test user", null, null, false, false);
+        int cut = Win32UserInfo.deleteUser0(null, USER + "\u0000x");
         int deleted = Win32UserInfo.deleteUser0(null, USER);
         int deletedAgain = Win32UserInfo.deleteUser0(null, USER);
-        NativeCases.check("add user: created, deleted, then missing (2221)", deleted == 0 && deletedAgain == 2221,
-                plain + ", deleted " + deleted + ", again " + deletedAgain);
+        NativeCases.check("add user: created, kept by a name with a NUL inside (123), deleted, then missing (2221)",
+                cut == 123 && deleted == 0 && deletedAgain == 2221,
+                plain + ", cut " + cut + ", deleted " + deleted + ", again " + deletedAgain);
         added("add user answers its SID", plain, sid);
 
         String noPassword = Win32UserInfo.addUser0(USER, null, null, null, null, false, false);
