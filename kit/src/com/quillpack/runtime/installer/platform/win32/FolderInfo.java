@@ -47,8 +47,9 @@ public final class FolderInfo {
      * A text value of {@code HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion}, such
      * as {@code ProgramFilesDir}, as stored (not expanded), read in the 64-bit view.
      *
-     * @param valueName the value's name
-     * @return the text up to its first NUL, or null when the value cannot be read
+     * @param valueName the value's name (null: the key's default value)
+     * @return the stored data as text up to its first NUL, or null when the value cannot be read
+     *     or is larger than 32,767 bytes
      */
     public static native String getPathFromRegistry0(String valueName);
 
@@ -69,7 +70,7 @@ public final class FolderInfo {
     /**
      * The kind of a drive.
      *
-     * @param root a root path such as {@code C:\}
+     * @param root a root path such as {@code C:\}, or null for the current directory's drive
      * @return as Windows reports it: 0 unknown, 1 no such root directory, 2 removable, 3 fixed,
      *     4 remote, 5 optical disc, 6 RAM disk
      */
@@ -90,7 +91,7 @@ public final class FolderInfo {
      * @param path a path
      * @return the UNC path; {@code ";"} followed by the Windows error code when there is none
      *     (a local path gives such an error); the argument itself when the network library is
-     *     missing
+     *     missing or the path is null
      */
     public static native String getUniversalPathName0(String path);
 }

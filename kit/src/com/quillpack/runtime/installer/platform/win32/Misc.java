@@ -41,8 +41,9 @@ public final class Misc {
     /**
      * The disk space this user may still use (quotas included) on a directory's volume.
      *
-     * @param directory a directory
-     * @return the free bytes, or -1 when the directory's volume cannot be queried
+     * @param directory a directory, or null for the current directory
+     * @return the free bytes, or -1 when the directory's volume cannot be queried or the
+     *     directory holds a NUL character
      */
     public static native long getFreeDiskSpace0(String directory);
 
@@ -52,7 +53,8 @@ public final class Misc {
      *
      * @param from an existing file
      * @param to its new name, or null to delete it
-     * @return true when scheduled
+     * @return true when scheduled; false when Windows refused it or either name holds a NUL
+     *     character
      */
     public static native boolean moveWithDelayUntilReboot0(String from, String to);
 
@@ -65,20 +67,22 @@ public final class Misc {
      * @param ids the process ids
      * @param force true to terminate them at once (no waiting); false to post {@code WM_CLOSE}
      *     to each of their visible windows and wait for all of them to end
-     * @param timeout the longest wait in milliseconds (only without force)
-     * @return 1 when done; 0 when a process could not be terminated, a close message could not
-     *     be posted or a process had no visible window (then nothing is waited for); 2 when the
-     *     processes could not be waited for (more than 64 of them, for instance); 3 when the
-     *     wait timed out
+     * @param timeout the longest wait in milliseconds (only without force; -1 waits without
+     *     limit)
+     * @return 1 when done (also for an empty array); 0 for a null array, or when a process
+     *     could not be terminated, a close message could not be posted or a process had no
+     *     visible window (then nothing is waited for); 2 when the processes could not be waited
+     *     for (one could not be opened, as when it has ended already, or more than 64 of them);
+     *     3 when the wait timed out
      */
     public static native int terminateProcesses0(int[] ids, boolean force, int timeout);
 
     /**
-     * A window title of a process. Not to be called from two threads at once.
+     * A window title of a process, read up to 4,096 characters.
      *
      * @param pid the process id
-     * @return the title of its first visible titled window, else that of its last invisible
-     *     titled window, else the empty string
+     * @return the title of its first visible titled top-level window, else that of its last
+     *     invisible titled one, else the empty string
      */
     public static native String getWindowTitle0(int pid);
 

@@ -3,9 +3,10 @@ package com.quillpack.runtime.installer.platform.win32;
 /**
  * The Windows registry. Every method but {@link #changeNotifyAssociations0} takes a root code
  * first and a view last: {@link #DEFAULT_VIEW}, {@link #VIEW_64} or {@link #VIEW_32}. A null
- * key path means the root itself, a null value name the key's unnamed default value. An
- * unknown root code fails like a key that cannot be opened. Nothing is thrown: failure is
- * false, null or no effect.
+ * key path means the root itself (except for {@link #deleteKey0}), a null value name the key's
+ * unnamed default value. An unknown root code fails like a key that cannot be opened. A key
+ * path, value name or file name with a NUL character inside fails the call before anything is
+ * read, created, written or deleted. Nothing is thrown: failure is false, null or no effect.
  */
 public final class Registry {
     /** Root code of {@code HKEY_CLASSES_ROOT}. */
@@ -66,17 +67,18 @@ public final class Registry {
      * @param path the key path
      * @param name the value name
      * @param view a view
-     * @return by the value's type: {@code String} ({@code REG_SZ}, one trailing NUL dropped),
+     * @return by the value's type, read whole whatever its size: {@code String}
+     *     ({@code REG_SZ}, one trailing NUL dropped),
      *     {@link com.quillpack.api.windows.WinRegistry.ExpandString} ({@code REG_EXPAND_SZ}),
      *     {@code byte[]} ({@code REG_BINARY}), {@code Integer} ({@code REG_DWORD}),
-     *     {@code String[]} ({@code REG_MULTI_SZ}); null for a missing value or key, a value too
-     *     large to read, or any other type
+     *     {@code String[]} ({@code REG_MULTI_SZ}); null for a missing value or key, a
+     *     {@code REG_DWORD} of fewer than 4 bytes, or any other type
      */
     public static native Object getValue0(int root, String path, String name, int view);
 
     /**
-     * Writes a value, creating the key first (the key stays even when the value cannot be
-     * written).
+     * Writes a value whole, creating the key first (the key stays even when the value cannot
+     * be written).
      *
      * @param root a root code
      * @param path the key path
@@ -85,15 +87,16 @@ public final class Registry {
      * @param kind {@link #STRING}, {@link #DWORD}, {@link #MULTI_STRING}, {@link #BINARY} or
      *     {@link #EXPAND_STRING}
      * @param view a view
-     * @return true when written; false for an unknown kind, a value of the wrong type, a string
-     *     array with an empty element or a failed write (its Windows error code is printed to
-     *     standard output)
+     * @return true when written; false for an unknown kind, a null value or one of the wrong
+     *     type, a string array with an empty or null element or of more than 100,000 bytes in
+     *     all (each string and its NUL as UTF-16, and the final NUL), or a failed write (its
+     *     Windows error code is printed to standard output)
      */
     public static native boolean setValue0(int root, String path, String name, Object value, int kind,
             int view);
 
     /**
-     * Deletes a value; a missing one is no error.
+     * Deletes a value; a missing one is no error. Nothing tells whether it was deleted.
      *
      * @param root a root code
      * @param path the key path
@@ -103,11 +106,13 @@ public final class Registry {
     public static native void deleteValue0(int root, String path, String name, int view);
 
     /**
-     * Deletes a key with everything under it, deepest keys first.
+     * Deletes a key with everything under it, deepest keys first. A null or empty path deletes
+     * nothing (never a whole root). Failures are silent: what cannot be deleted stays.
      *
      * @param root a root code
      * @param path the key path
-     * @param onlyIfEmpty delete nothing when the key holds a value or a subkey
+     * @param onlyIfEmpty delete the key only when it holds neither a value nor a subkey; a key
+     *     that cannot be opened for writing or queried counts as not empty and is kept
      * @param view a view
      */
     public static native void deleteKey0(int root, String path, boolean onlyIfEmpty, int view);
@@ -119,7 +124,8 @@ public final class Registry {
      * @param path the key path
      * @param file the file to write; it must not exist
      * @param view a view
-     * @return true when saved; false also when the account lacks the backup privilege
+     * @return true when saved; false also when the account lacks the backup privilege or the
+     *     key cannot be opened for reading and setting values
      */
     public static native boolean saveKey0(int root, String path, String file, int view);
 
@@ -131,7 +137,7 @@ public final class Registry {
      * @param path the key path
      * @param file the saved file
      * @param view a view
-     * @return true when restored
+     * @return true when restored; false also when the account lacks either privilege
      */
     public static native boolean restoreKey0(int root, String path, String file, int view);
 
@@ -147,7 +153,7 @@ public final class Registry {
     public static native String[] enumSubKeys0(int root, String path, int view);
 
     /**
-     * The names of a key's values.
+     * The names of a key's values (a name longer than 4,096 characters is left out).
      *
      * @param root a root code
      * @param path the key path

@@ -22,13 +22,16 @@ public final class VistaFileChooser {
      * @param defaultExtension the extension added to a name typed without one
      * @param filterNames the filters' names, or null for no filters
      * @param filterPatterns their patterns such as {@code *.txt;*.log}, as many as the names
+     *     (ignored when the names are null)
      * @param filterIndex the filter chosen first (from 0), or negative for the dialog's default
      * @param checkBoxLabels labels of extra check boxes (grouped under "Options:" when there are
      *     two or more), or null for none
      * @param checkBoxStates their states, as many as the labels: read when the dialog opens and,
      *     after OK, written back with the user's choices
-     * @return the chosen paths (exactly one in a save dialog), or null when the user cancelled or
-     *     the dialog could not be shown
+     * @return the chosen paths (exactly one in a save dialog; null for a chosen item that has
+     *     no file system path), or null when the user cancelled, the dialog could not be shown,
+     *     the patterns do not pair with the names, or there are labels and the states do not
+     *     pair with them (nothing is shown then)
      */
     public static native String[] displayDialog0(long owner, String title, String okLabel,
             String initialFolder, String initialFileName, int setOptions, int clearOptions,

@@ -16,11 +16,11 @@ public final class VistaTaskDialog {
      * @param icon a system icon resource number, such as 32515 for the warning icon
      * @param width the width in dialog units, or 0 to let Windows choose
      * @param verificationText the verification check box's text, or null for none
-     * @param buttons the button labels (possibly empty, never null)
+     * @param buttons the button labels (possibly empty; null: none)
      * @param defaultButton the index of the default button
      * @return i + 1 for the button at index i; 1000 when the dialog was closed without one of
      *     them or could not be shown; negated when the verification box was checked; 0 when
-     *     the common controls offer no task dialog
+     *     the common controls offer no task dialog or the labels cannot be read
      */
     public static native int show0(long owner, String title, String instruction, String content,
             int flags, int icon, int width, String verificationText, String[] buttons,

@@ -10,7 +10,8 @@ public final class Win32Exec {
      *
      * @param application the executable, or null to take it from the command line
      * @param commandLine the command line, the program first
-     * @return 0 when started, else the Windows error code (2: the program was not found)
+     * @return 0 when started, else the Windows error code (2: the program was not found; 123:
+     *     the application or command line holds a NUL character, nothing is started)
      */
     public static native int launch0(String application, String commandLine);
 }

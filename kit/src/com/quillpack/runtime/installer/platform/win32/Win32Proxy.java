@@ -3,8 +3,9 @@ package com.quillpack.runtime.installer.platform.win32;
 /**
  * The proxy settings Windows knows, as the HTTP services library gives them; the caller decides
  * what to use. Each query fills an array the caller supplies and returns a status: 0 success,
- * 100000 when the library's functions are missing, otherwise a Windows error code. Elements
- * for which Windows gave no text keep their previous value (null in a new array).
+ * 100000 when the library's functions are missing, otherwise a Windows error code (87 for a
+ * null array). Elements for which Windows gave no text or an empty one keep their previous
+ * value (null in a new array); elements past the end of a shorter array are left out.
  */
 public final class Win32Proxy {
     private Win32Proxy() {}
@@ -32,14 +33,16 @@ public final class Win32Proxy {
      * long time.
      *
      * @param result three elements as for {@link #getDefaultConfig0}
-     * @param url the URL to be reached; null does nothing and returns 0
+     * @param url the URL to be reached; null does nothing and returns 0 (even with a null
+     *     array)
      * @param scriptUrl the configuration script's URL, or null
      * @param flags WinHTTP auto-proxy flags (1 auto-detect, 2 configuration URL)
      * @param autoDetectFlags WinHTTP auto-detect flags (1 DHCP, 2 DNS)
      * @param autoLogon log on automatically when the script's server asks
      * @return 0 on success; {@code (1L << 32) + error} when the session could not be opened;
      *     {@code (2L << 32) + error} when discovery failed (such as 12180 when nothing was
-     *     found); 100000 when the library's functions are missing
+     *     found) and {@code (2L << 32) + 87} for a null array; 100000 when the library's
+     *     functions are missing
      */
     public static native long getAutoProxyConfig0(String[] result, String url, String scriptUrl,
             int flags, int autoDetectFlags, boolean autoLogon);

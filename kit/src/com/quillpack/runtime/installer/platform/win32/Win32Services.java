@@ -3,7 +3,10 @@ package com.quillpack.runtime.installer.platform.win32;
 /**
  * Windows services on this machine. The integer methods return 0 on success, otherwise a
  * Windows error code below 5000 (1060: no such service, 1062: not started, 1073: exists
- * already), or 5000 when the service control manager cannot be opened.
+ * already), or 5000 when the service control manager cannot be opened. A service name, or any
+ * other text argument of {@link #installService0} and {@link #changeServiceConfig0}, with a NUL
+ * character inside gives 123 (invalid name) before anything is changed;
+ * {@link #getServiceBinary0} then gives {@code " 123"}.
  */
 public final class Win32Services {
     private Win32Services() {}
@@ -32,8 +35,10 @@ public final class Win32Services {
      * @param account the account it runs as ({@code NT AUTHORITY\System} and
      *     {@code NT AUTHORITY\LocalSystem}, written exactly so, mean the local system), or null
      * @param password the account's password, or null
-     * @param description the description, set only when the rest succeeded, or null
-     * @return 0 or an error code
+     * @param description the description, set only when the rest succeeded, or null; whether
+     *     it was set is not reported
+     * @return 0 or an error code; 87 when the dependency list would exceed 8,192 characters
+     *     (each name with a NUL, and a final NUL), before anything is changed
      */
     public static native int changeServiceConfig0(String name, String displayName, String binaryPath,
             int serviceType, int startType, String dependencies, String account, String password,
@@ -71,7 +76,8 @@ public final class Win32Services {
      * Starts a service without waiting for it to run.
      *
      * @param name the service name
-     * @param arguments its start arguments, or null for none
+     * @param arguments its start arguments, or null for none; a null element is passed as an
+     *     empty argument, and an element is passed only up to a NUL character inside it
      * @return 0 or an error code
      */
     public static native int startService0(String name, String[] arguments);
@@ -106,8 +112,8 @@ public final class Win32Services {
      * A service's command line.
      *
      * @param name the service name
-     * @return the command line as Windows stores it; on failure a space and the error code,
-     *     such as {@code " 1060"}
+     * @return the command line as Windows stores it, whatever its length; on failure a space
+     *     and the error code, such as {@code " 1060"}
      */
     public static native String getServiceBinary0(String name);
 }
