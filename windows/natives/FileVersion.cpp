@@ -69,5 +69,7 @@ extern "C" JNIEXPORT jint JNICALL Java_com_quillpack_runtime_installer_platform_
     JNIEnv* env, jclass, jstring first, jstring second) {
     qpk::WideCopy a = qpk::toWideCopy(env, first);
     qpk::WideCopy b = qpk::toWideCopy(env, second);
+    // A path with a NUL inside names another file than the caller's.
+    if (qpk::anyHoldsNul({&a, &b})) return qpk::kVersionUnreadable;
     return qpk::compareFileVersions(a.get(), b.get());
 }

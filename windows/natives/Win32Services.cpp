@@ -49,9 +49,11 @@ JNIEXPORT jint JNICALL QPK_SERVICES(startService0)(JNIEnv* env, jclass, jstring 
     for (jsize i = 0; i < count; ++i) {
         auto element = static_cast<jstring>(env->GetObjectArrayElement(arguments, i));
         WideCopy text = toWideCopy(env, element);
+        env->DeleteLocalRef(element);
+        // The service would be started with another argument than the one given.
+        if (text.holdsNul()) return ERROR_INVALID_NAME;
         // A null element would reach the service control manager as a null string.
         texts.emplace_back(text.get() != nullptr ? text.get() : L"");
-        env->DeleteLocalRef(element);
     }
     std::vector<const wchar_t*> vector;
     for (const std::wstring& text : texts) vector.push_back(text.c_str());

@@ -21,8 +21,8 @@ public final class FileVersion {
      * @param first path of the first file
      * @param second path of the second file
      * @return {@link #EQUAL}, {@link #NEWER} or {@link #OLDER} for the first file against the
-     *     second, {@link #UNREADABLE} when either path is null or either file has no readable
-     *     version resource
+     *     second, {@link #UNREADABLE} when either path is null or holds a NUL character, or either
+     *     file has no readable version resource
      */
     public static native int compare0(String first, String second);
 }

@@ -4,8 +4,9 @@ package com.quillpack.runtime.installer.platform.win32;
  * Windows services on this machine. The integer methods return 0 on success, otherwise a
  * Windows error code below 5000 (1060: no such service, 1062: not started, 1073: exists
  * already), or 5000 when the service control manager cannot be opened. A service name, or any
- * other text argument of {@link #installService0} and {@link #changeServiceConfig0}, with a NUL
- * character inside gives 123 (invalid name) before anything is changed;
+ * other text argument of {@link #installService0}, {@link #startService0} and
+ * {@link #changeServiceConfig0}, with a NUL character inside gives 123 (invalid name) before
+ * anything is changed;
  * {@link #getServiceBinary0} then gives {@code " 123"}.
  */
 public final class Win32Services {
@@ -77,7 +78,7 @@ public final class Win32Services {
      *
      * @param name the service name
      * @param arguments its start arguments, or null for none; a null element is passed as an
-     *     empty argument, and an element is passed only up to a NUL character inside it
+     *     empty argument
      * @return 0 or an error code
      */
     public static native int startService0(String name, String[] arguments);

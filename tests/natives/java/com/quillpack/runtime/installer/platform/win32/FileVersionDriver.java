@@ -17,6 +17,7 @@ public final class FileVersionDriver {
             {"file without version resource is unreadable", older, plain, 3},
             {"missing file is unreadable", older + ".missing", older, 3},
             {"null path is unreadable", null, older, 3},
+            {"a path with a NUL inside is unreadable, not the file before it", newer + "\u0000x", older, 3},
         };
         for (Object[] c : cases) {
             int got = FileVersion.compare0((String) c[1], (String) c[2]);

@@ -130,6 +130,9 @@ public final class Win32ServicesDriver {
 
     private static void startAndStop(Path record) throws Exception {
         Files.deleteIfExists(record);
+        int cut = Win32Services.startService0(NAME, new String[] {"first\u0000x"});
+        NativeCases.check("start with an argument with a NUL inside: 123, not started", cut == 123
+                && Win32Services.queryStatus0(NAME) == -1, "result " + cut);
         // A null element goes as an empty string; Wine's service control manager passes the
         // arguments as one NUL-separated list, so it drops an empty last one.
         int started = Win32Services.startService0(NAME, new String[] {"first", "with space", null});
