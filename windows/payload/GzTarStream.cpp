@@ -5,54 +5,26 @@
 
 namespace qpk {
 
-GzTarStream::GzTarStream(const std::string& path) : file_(gzopen(path.c_str(), "rb")), spare_(kInflateBlocks) {
+GzTarStream::GzTarStream(const std::string& path) : file_(gzopen(path.c_str(), "rb")) {
     if (file_ == nullptr) {
-        current_.last = current_.failed = true;
+        none_.last = none_.failed = true;
         return;
     }
     // Fewer, larger reads of the compressed file.
     gzbuffer(file_, 1 << 17);
-    inflater_ = std::thread([this] { inflateAhead(); });
+    blocks_.reset(new ReadAhead<Block>(kInflateBlocks, [this](Block& block) { return fill(block); }));
 }
 
 GzTarStream::~GzTarStream() {
-    if (inflater_.joinable()) {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        inflater_.join();
-    }
+    blocks_.reset();
     if (file_ != nullptr) gzclose(file_);
-}
-
-void GzTarStream::inflateAhead() {
-    for (;;) {
-        Block block;
-        {
-            std::unique_lock<std::mutex> hold(lock_);
-            changed_.wait(hold, [this] { return stop_ || !spare_.empty(); });
-            if (stop_) return;
-            block = std::move(spare_.back());
-            spare_.pop_back();
-        }
-        if (!block.data) block.data.reset(new char[kInflateBlock]);
-        fill(block);
-        bool last = block.last;
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            ready_.push_back(std::move(block));
-        }
-        changed_.notify_all();
-        if (last) return;
-    }
 }
 
 // Copies out of zlib's own buffer, or reads a single byte, which makes zlib decompress its
 // next buffer. A decompression error thus costs no byte before that buffer: the data the
 // caller gets is exactly what reading in small pieces straight from zlib would give.
-void GzTarStream::fill(Block& block) {
+bool GzTarStream::fill(Block& block) {
+    if (!block.data) block.data.reset(new char[kInflateBlock]);
     block.size = 0;
     while (block.size < kInflateBlock) {
         unsigned room = unsigned(kInflateBlock - block.size);
@@ -61,36 +33,28 @@ void GzTarStream::fill(Block& block) {
         if (got <= 0) {
             block.last = true;
             block.failed = got < 0;
-            return;
+            return false;
         }
         block.size += unsigned(got);
     }
-}
-
-void GzTarStream::nextBlock() {
-    std::unique_lock<std::mutex> hold(lock_);
-    if (current_.data) spare_.push_back(std::move(current_));
-    changed_.notify_all();
-    changed_.wait(hold, [this] { return !ready_.empty(); });
-    current_ = std::move(ready_.front());
-    ready_.pop_front();
-    offset_ = 0;
+    return true;
 }
 
 bool GzTarStream::take(char* out, uint64_t count, uint64_t& took) {
     took = 0;
     while (took < count) {
-        if (offset_ == current_.size) {
-            if (current_.last) {
-                if (current_.failed) return false;
+        if (offset_ == current_->size) {
+            if (current_->last) {
+                if (current_->failed) return false;
                 past_ = true;
                 return true;
             }
-            nextBlock();
+            current_ = &blocks_->next();
+            offset_ = 0;
             continue;
         }
-        size_t n = size_t(std::min<uint64_t>(count - took, current_.size - offset_));
-        if (out != nullptr) memcpy(out + took, current_.data.get() + offset_, n);
+        size_t n = size_t(std::min<uint64_t>(count - took, current_->size - offset_));
+        if (out != nullptr) memcpy(out + took, current_->data.get() + offset_, n);
         offset_ += n;
         took += n;
         position_ += n;

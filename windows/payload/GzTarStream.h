@@ -5,21 +5,19 @@
 #pragma once
 #include <zlib.h>
 
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "common/ReadAhead.h"
 #include "payload/TarHeader.h"
 
 namespace qpk {
 
-// Decompressed data waits in at most this many blocks of this size.
+// Decompressed data waits in at most this many blocks of this size: enough to go on
+// decompressing through a run of small files (a runtime's legal notices), which cost the
+// writer a file creation each but bring little data.
 constexpr size_t kInflateBlock = 1 << 20;
-constexpr size_t kInflateBlocks = 4;
+constexpr size_t kInflateBlocks = 16;
 
 class GzTarStream final : public TarStream {
 public:
@@ -48,24 +46,18 @@ private:
         bool failed = false;  // ... because decompression failed there
     };
 
-    void inflateAhead();
-    void fill(Block& block);
+    bool fill(Block& block);
     // Takes up to `count` bytes, into `out` when given; false when it came to a
     // decompression error.
     bool take(char* out, uint64_t count, uint64_t& took);
-    void nextBlock();
 
     gzFile file_;
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<Block> ready_;    // decompressed, in order
-    std::vector<Block> spare_;   // to be filled
-    bool stop_ = false;
-    Block current_;              // being taken
-    size_t offset_ = 0;
+    Block none_;                              // before the first block, or without a file
+    Block* current_ = &none_;
+    size_t offset_ = 0;                       // into *current_
     bool past_ = false;
     uint64_t position_ = 0;
-    std::thread inflater_;
+    std::unique_ptr<ReadAhead<Block>> blocks_;  // last: stopped before the file is closed
 };
 
 }  // namespace qpk
