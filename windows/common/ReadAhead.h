@@ -2,7 +2,6 @@
 // decompressing goes on while the caller works on what is ready. At most `count` blocks
 // exist; portable C++, for the launcher and the packer alike.
 #pragma once
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -11,7 +10,44 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <condition_variable>
+#endif
+
 namespace qpk {
+
+// A lock with one condition to wait for. On Windows the slim kinds: those of the C++
+// library wait on kernel objects, and under Wine every such wait and wake is a round trip
+// to the server, which cost the read-ahead a third of its speed.
+class Monitor {
+public:
+#ifdef _WIN32
+    void lock() { AcquireSRWLockExclusive(&lock_); }
+    void unlock() { ReleaseSRWLockExclusive(&lock_); }
+    // Called with the lock held.
+    void wait() { SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0); }
+    void notifyAll() { WakeAllConditionVariable(&changed_); }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
+#else
+    void lock() { lock_.lock(); }
+    void unlock() { lock_.unlock(); }
+    void wait() {
+        std::unique_lock<std::mutex> held(lock_, std::adopt_lock);
+        changed_.wait(held);
+        held.release();
+    }
+    void notifyAll() { changed_.notify_all(); }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+#endif
+};
 
 template <class Block>
 class ReadAhead {
@@ -24,10 +60,10 @@ public:
     // Stops the thread once it has filled the block it is at.
     ~ReadAhead() {
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            std::lock_guard<Monitor> hold(monitor_);
             stop_ = true;
         }
-        changed_.notify_all();
+        monitor_.notifyAll();
         thread_.join();
     }
 
@@ -37,15 +73,16 @@ public:
     // The next block, once it is filled; the block taken before goes back to be filled
     // again. After the last block, that one stays.
     Block& next() {
-        std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [this] { return !ready_.empty() || finished_; });
-        if (ready_.empty()) return current_;
-        if (holding_) spare_.push_back(std::move(current_));
-        current_ = std::move(ready_.front());
-        ready_.pop_front();
-        holding_ = true;
-        hold.unlock();
-        changed_.notify_all();
+        {
+            std::lock_guard<Monitor> hold(monitor_);
+            while (ready_.empty() && !finished_) monitor_.wait();
+            if (ready_.empty()) return current_;
+            if (holding_) spare_.push_back(std::move(current_));
+            current_ = std::move(ready_.front());
+            ready_.pop_front();
+            holding_ = true;
+        }
+        monitor_.notifyAll();
         return current_;
     }
 
@@ -54,25 +91,24 @@ private:
         for (;;) {
             Block block;
             {
-                std::unique_lock<std::mutex> hold(lock_);
-                changed_.wait(hold, [this] { return stop_ || !spare_.empty(); });
+                std::lock_guard<Monitor> hold(monitor_);
+                while (!stop_ && spare_.empty()) monitor_.wait();
                 if (stop_) return;
                 block = std::move(spare_.back());
                 spare_.pop_back();
             }
             bool more = fill_(block);
             {
-                std::lock_guard<std::mutex> hold(lock_);
+                std::lock_guard<Monitor> hold(monitor_);
                 ready_.push_back(std::move(block));
                 finished_ = !more;
             }
-            changed_.notify_all();
+            monitor_.notifyAll();
             if (!more) return;
         }
     }
 
-    std::mutex lock_;
-    std::condition_variable changed_;
+    Monitor monitor_;
     std::vector<Block> spare_;  // to be filled
     std::deque<Block> ready_;   // filled, in order
     Block current_;             // taken

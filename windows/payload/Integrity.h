@@ -8,11 +8,11 @@
 namespace qpk {
 
 // The checked range is read in chunks of at most this many bytes, on a thread of its own
-// that stays at most kIntegrityChunks - 1 chunks ahead of the CRC. Under Wine each ReadFile
-// has a fixed cost and so has each hand-over between the threads: with 12000-byte reads
-// the check ran at about 55 % of crc32's own speed, with 1 MiB read in turns with the CRC
-// at 60-80 %, with 4 MiB read ahead at 75-100 % (bench/run; the machine's figures vary).
-constexpr size_t kIntegrityChunk = 4194304;
+// that stays at most kIntegrityChunks - 1 chunks ahead of the CRC. Each ReadFile has a fixed
+// cost under Wine: with 12000-byte reads the check ran at about 55 % of crc32's own speed,
+// with 1 MiB read in turns with the CRC at 60-80 %, read ahead at 75-95 % (bench/run; the
+// machine's figures vary).
+constexpr size_t kIntegrityChunk = 1048576;
 constexpr size_t kIntegrityChunks = 3;
 
 // Returns when the payload is intact or the check is not wanted (switched off, or the
