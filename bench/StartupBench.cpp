@@ -69,41 +69,31 @@ Timing timeRun(std::wstring commandLine, const std::wstring& stamp) {
     return t;
 }
 
-void removeTree(const std::wstring& path) {
+// Deletes what `pattern` matches in `dir` (which ends in a backslash), each directory with
+// all it holds.
+void removeMatching(const std::wstring& dir, const wchar_t* pattern) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
+    HANDLE find = FindFirstFileW((dir + pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = dir + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            removeMatching(path + L"\\", L"*");
+            RemoveDirectoryW(path.c_str());
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
 }
 
 // The private directories ("cvo*.tmp_dir*") and their placeholder files in the temporary root.
 void removeSetupLeftovers() {
     wchar_t root[MAX_PATH];
     DWORD n = GetTempPathW(MAX_PATH, root);
-    if (n == 0 || n >= MAX_PATH) return;
-    std::wstring dir(root, n);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"cvo*.tmp*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        std::wstring path = dir + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            removeTree(path);
-        else
-            DeleteFileW(path.c_str());
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    if (n > 0 && n < MAX_PATH) removeMatching(std::wstring(root, n), L"cvo*.tmp*");
 }
 
 double median(std::vector<double> values) {
