@@ -4,9 +4,12 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <map>
+
 #include "JavaInstallerFixture.h"
 #include "Packer.h"
 #include "TarBytes.h"
+#include "Utf8.h"
 
 using namespace qpke2e;
 using qpktest::kTarEnd;
@@ -24,6 +27,22 @@ void writeGzip(const std::string& path, const std::string& bytes) {
 std::string lower(std::string s) {
     CharLowerBuffA(&s[0], DWORD(s.size()));
     return s;
+}
+
+// The files below `root` by their path relative to it, with their bytes.
+void listTree(const std::string& root, const std::string& relative, std::map<std::string, std::string>& files) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(qpktest::widen(root + relative + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = qpktest::narrow(data.cFileName);
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            listTree(root, relative + "\\" + name, files);
+        else
+            files[relative + "\\" + name] = readFile(root + relative + "\\" + name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
 }
 
 const char kCorrupted[] = "The bundled JRE is corrupted. If you downloaded the setup file please download it again.";
@@ -94,14 +113,26 @@ TEST_F(IncludedRuntime, BundledRuntimeIsUnpackedAndStartsTheInstaller) {
     EXPECT_FALSE(contains(log, "Could not load bundled JRE")) << log;
 }
 
-// Extract-and-exit leaves the runtime unpacked; a language restart in that directory takes
-// it as it is, without unpacking anything.
+// Extract-and-exit leaves the runtime unpacked, as it was packed; a language restart in
+// that directory takes it as it is, without unpacking anything.
 TEST_F(IncludedRuntime, LanguageRestartUsesTheUnpackedRuntime) {
     auto r = runBundled("__qpk_extract_and_exit");
     ASSERT_EQ(r.exitCode, 0u) << onlyLog();
     std::string filled = shared_->path("setup.exe.test");
-    EXPECT_TRUE(fileExists(filled + "\\jre\\bin\\server\\jvm.dll"));
     EXPECT_FALSE(fileExists(filled + "\\jre.tar.gz"));
+    // The archive was made of the runtime's home: the unpacked tree is that home, file by file.
+    std::map<std::string, std::string> unpacked, home;
+    listTree(filled + "\\jre", "", unpacked);
+    listTree(qpktest::toWindowsPath(QPK_JDK11_HOME), "", home);
+    ASSERT_TRUE(home.count("\\bin\\server\\jvm.dll"));
+    EXPECT_EQ(unpacked.size(), home.size());
+    for (const auto& [name, bytes] : home) {
+        auto found = unpacked.find(name);
+        if (found == unpacked.end())
+            ADD_FAILURE() << name << " is missing";
+        else if (found->second != bytes)
+            ADD_FAILURE() << name << " differs: " << found->second.size() << " bytes for " << bytes.size();
+    }
     clearLogs();
 
     r = runBundled("__qpk_lang_restart", filled);

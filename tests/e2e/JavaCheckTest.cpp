@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <sstream>
 
 #include "BuildPaths.h"
@@ -171,9 +172,11 @@ protected:
         return outputValue(readFile(besideExe(javaExe, "commands.log")), "startup");
     }
 
-    ProbeResult probe(const std::vector<std::string>& args, DWORD timeoutMs = 30000) {
+    ProbeResult probe(const std::vector<std::string>& args, DWORD timeoutMs = 30000,
+                      std::map<std::string, std::string> env = {}) {
         clearLogs();
-        qpktest::RunOptions o = options({{"CORVO_LOG", "yes"}});
+        env["CORVO_LOG"] = "yes";
+        qpktest::RunOptions o = options(env);
         o.args = args;
         o.timeoutMs = timeoutMs;
         o.workingDir = tmp();  // so that a relative path cannot come from the working directory
@@ -595,9 +598,71 @@ TEST_F(JavaCheck, RealRuntimesAsThisWineRunsThem) {
         if (!fileExists(java)) continue;
         ++tried;
         ProbeResult p = check(java, false, false);
+        Cached byExecution = cached(java);
         deleteSubkeys(HKEY_CURRENT_USER, kCacheKey, keyName(normalised(java)));
         EXPECT_EQ(p.result, real.accepted) << p.log;
         EXPECT_EQ(p.version, real.version) << p.log;
+        EXPECT_TRUE(contains(p.log, "] got version from execution ")) << p.log;
+
+        // A first check that may use the cache takes the version from the runtime's files
+        // instead of starting it, with the same outcome, and caches it the same way.
+        ProbeResult fromFiles = check(java);
+        Cached byFiles = cached(java);
+        deleteSubkeys(HKEY_CURRENT_USER, kCacheKey, keyName(normalised(java)));
+        EXPECT_EQ(fromFiles.result, p.result) << fromFiles.log;
+        EXPECT_EQ(fromFiles.version, p.version);
+        EXPECT_EQ(fromFiles.path, p.path);
+        EXPECT_TRUE(contains(fromFiles.log, "] got version from release file " + p.version + "\n")) << fromFiles.log;
+        EXPECT_FALSE(contains(fromFiles.log, "Exit Code")) << fromFiles.log;
+        EXPECT_TRUE(byFiles.present && byExecution.present);
+        EXPECT_EQ(byFiles.version, byExecution.version);
+        EXPECT_EQ(byFiles.lastWrite, byExecution.lastWrite);
     }
     if (tried == 0) GTEST_SKIP() << "no real runtime in the cache";
+}
+
+// The runtime's files stand in for running it only where they say for sure what it would
+// print. The homes hold a copy of a real java.exe (whose version resource has the full
+// version 11.0.13+8) that cannot start on its own, so whatever is left to running it is
+// rejected; the stand-in has no version resource and prints what its script says.
+TEST_F(JavaCheck, RuntimeFilesAreTakenOnlyWhereTheyStateTheVersion) {
+    std::string realJava = std::string(QPK_JDK11_HOME) + "/bin/java.exe";
+    if (!fileExists(qpktest::toWindowsPath(realJava))) GTEST_SKIP() << "no real Java 11 runtime in the cache";
+    packProbe("9");
+    struct Case {
+        const char* name;
+        const char* release;  // nullptr: none
+        bool jvmLibrary;
+        bool useCache;
+        std::map<std::string, std::string> env;
+        const char* version;  // nullptr: rejected
+    };
+    const Case cases[] = {
+        {"agree", "JAVA_VERSION=\"11.0.13\"\n", true, true, {}, "11.0.13"},
+        {"disagree", "JAVA_VERSION=\"11.0.12\"\n", true, true, {}, nullptr},
+        {"norelease", nullptr, true, true, {}, nullptr},
+        {"nojvm", "JAVA_VERSION=\"11.0.13\"\n", false, true, {}, nullptr},
+        {"nocache", "JAVA_VERSION=\"11.0.13\"\n", true, false, {}, nullptr},
+        {"tooloptions", "JAVA_VERSION=\"11.0.13\"\n", true, true, {{"JAVA_TOOL_OPTIONS", "-Xmx64m"}}, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string java = makeRuntime(c.name, "");
+        copy(realJava.c_str(), java);
+        if (c.release) writeFile(dir() + "\\" + c.name + "\\release", c.release);
+        if (c.jvmLibrary) {
+            makeDirectory(dir() + "\\" + c.name + "\\bin\\server");
+            writeFile(dir() + "\\" + c.name + "\\bin\\server\\jvm.dll", "");
+        }
+        ProbeResult p = probe({"check", java, "0", c.useCache ? "1" : "0"}, 30000, c.env);
+        EXPECT_EQ(p.result, c.version != nullptr) << c.name << "\n" << p.log;
+        if (c.version) EXPECT_EQ(cached(java).version, stored(c.version)) << c.name;
+    }
+
+    std::string standIn = makeRuntime("standin", "line=openjdk version \"11.0.13-ea\"\n");
+    writeFile(dir() + "\\standin\\release", "JAVA_VERSION=\"11.0.13\"\n");
+    makeDirectory(dir() + "\\standin\\bin\\server");
+    writeFile(dir() + "\\standin\\bin\\server\\jvm.dll", "");
+    ProbeResult p = check(standIn, true);
+    EXPECT_EQ(p.version, "11.0.13-ea") << p.log;
+    EXPECT_EQ(commands(standIn).size(), 1u);
 }

@@ -2,9 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "common/FileAttributes.h"
 #include "common/Owned.h"
+#include "common/TextConvert.h"
+#include "common/VersionResource.h"
+#include "jre/RuntimeFiles.h"
 #include "jre/RuntimeRegistry.h"
 #include "jre/VersionLine.h"
 #include "launcher/Log.h"
@@ -110,6 +115,50 @@ bool runWithStandardError(const std::string& commandLine, const std::string& out
     return true;
 }
 
+// Up to `capacity` bytes from the start of a file; false when it cannot be read or, with
+// `whole`, holds more.
+bool readHead(const std::string& path, size_t capacity, bool whole, std::string& out) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    out.resize(capacity + 1);
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &out[0], DWORD(out.size()), &got, nullptr)) return false;
+    out.resize(got);
+    if (got <= capacity) return true;
+    out.resize(capacity);
+    return !whole;
+}
+
+// Options in these reach the runtime's own start, and could make it fail where its files
+// look sound: with any of them set the runtime is run.
+bool runtimeOptionsInEnvironment() {
+    for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS"})
+        if (GetEnvironmentVariableA(name, nullptr, 0) > 0) return true;
+    return false;
+}
+
+// The version from the files of the runtime whose bin\java.exe `javaExe` is, where they
+// state what running it would print; spares the start of a second JVM.
+bool versionStatedByFiles(const std::string& javaExe, std::string& version) {
+    size_t slash = javaExe.find_last_of('\\');
+    if (slash == std::string::npos || slash < 4 || _strnicmp(javaExe.c_str() + slash - 4, "\\bin", 4) != 0)
+        return false;
+    if (runtimeOptionsInEnvironment()) return false;
+    std::string bin = javaExe.substr(0, slash), home = javaExe.substr(0, slash - 4);
+    RuntimeFiles files;
+    std::string head;
+    if (!readHead(home + "\\release", kReleaseFileCapacity, true, files.release) ||
+        !readHead(javaExe, kPeHeadBytes, false, head))
+        return false;
+    files.machine = peMachine(head);
+    files.jvmLibrary =
+        fileOrDirectoryExists(bin + "\\server\\jvm.dll") || fileOrDirectoryExists(bin + "\\client\\jvm.dll");
+    if (std::optional<std::vector<unsigned char>> resource = readVersionResource(toWide(javaExe).c_str()))
+        toNarrow(versionString(*resource, L"Full Version"), files.fullVersion);
+    return versionFromRuntimeFiles(files, version);
+}
+
 }  // namespace
 
 bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut) {
@@ -149,12 +198,17 @@ bool checkJavaExe(std::string& javaExe, std::string& versionOut, const VersionLi
             versionOut = cached;
             logLine(L"got version from registry %S", versionOut.c_str());
             result = matchesVersionRange(versionOut, min, max, allowPreRelease);
-        } else if (getVersionByExecution(javaExe, lastWrite, versionOut)) {
-            logLine(L"got version from execution %S", versionOut.c_str());
-            storeCachedVersion(javaExe, lastWrite, versionOut);
-            result = matchesVersionRange(versionOut, min, max, allowPreRelease);
         } else {
-            logLine(L"couldn't get version");
+            // Like the cache, the runtime's files are not asked for a runtime that is to be run.
+            bool fromFiles = useCache && versionStatedByFiles(javaExe, versionOut);
+            if (fromFiles || getVersionByExecution(javaExe, lastWrite, versionOut)) {
+                logLine(fromFiles ? L"got version from release file %S" : L"got version from execution %S",
+                        versionOut.c_str());
+                storeCachedVersion(javaExe, lastWrite, versionOut);
+                result = matchesVersionRange(versionOut, min, max, allowPreRelease);
+            } else {
+                logLine(L"couldn't get version");
+            }
         }
         if (result && getInt(107) == 1 && javaExe.size() >= 4) {
             javaExe = javaExe.substr(0, javaExe.size() - 4) + "w.exe";

@@ -14,7 +14,9 @@ namespace qpk {
 bool getVersionByExecution(const std::string& javaExe, const FILETIME& lastWrite, std::string& versionOut);
 
 // `javaExe` is rewritten in place to the normalised path (and, for entry 107 = 1, to the
-// javaw.exe beside it). `versionOut` keeps the version examined, also on failure.
+// javaw.exe beside it). `versionOut` keeps the version examined, also on failure. With
+// `useCache`, a version not in the cache is taken from the runtime's files where they
+// state it for sure (RuntimeFiles.h) before the runtime is run; either is then cached.
 bool checkJavaExe(std::string& javaExe, std::string& versionOut, const VersionList& min, const VersionList& max,
                   bool allowPreRelease, bool useCache);
 

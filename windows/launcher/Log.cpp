@@ -9,6 +9,7 @@
 
 #include "common/FileAttributes.h"
 #include "common/Format.h"
+#include "common/Owned.h"
 #include "launcher/LauncherState.h"
 #include "launcher/TempDirectories.h"
 
@@ -20,7 +21,11 @@ namespace {
 // written on the main thread before any other thread starts.
 CRITICAL_SECTION* logLock = nullptr;
 std::wstring logPath;
-FILE* logFile = nullptr;
+// Open from the first line to the end: an open and a close for every line were the dearest
+// part of a line under Wine (and are with file scanners on Windows). Every line goes to the
+// system in one write before the call returns, so a crash after it still leaves the line
+// in the file. The handle is not inheritable: no process the launcher starts holds the file.
+UniqueFile logFile;
 bool logInitialised = false;
 bool keepLog = false;
 int64_t logStartMillis = 0;
@@ -34,8 +39,45 @@ int64_t nowMillis() {
     return (int64_t)(t.QuadPart / 10000);
 }
 
-void deleteLogAtExit() {
+// Closed first, whether the file is then deleted or kept.
+void closeLog() {
+    logFile.reset();
     if (!keepLog && !logPath.empty()) DeleteFileW(logPath.c_str());
+}
+
+// The bytes the C runtime writes for a text in a UTF-8 text stream: UTF-8, "\n" as CR LF.
+std::string textBytes(const std::wstring& text) {
+    std::wstring crlf;
+    crlf.reserve(text.size() + 8);
+    for (wchar_t c : text) {
+        if (c == L'\n') crlf += L'\r';
+        crlf += c;
+    }
+    int n = WideCharToMultiByte(CP_UTF8, 0, crlf.data(), int(crlf.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string bytes(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, crlf.data(), int(crlf.size()), &bytes[0], n, nullptr, nullptr);
+    return bytes;
+}
+
+void writeText(const std::wstring& text) {
+    std::string bytes = textBytes(text);
+    DWORD written = 0;
+    WriteFile(logFile.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+// As the C runtime's "w,ccs=UTF-8" (`truncate`) or "a,ccs=UTF-8": an empty file gets the
+// byte order mark, others are written at their end. Others may read, write or delete it
+// meanwhile, as they could while it was closed between lines.
+void openLog(bool truncate) {
+    logFile.reset(CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, truncate ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!logFile) return;
+    LARGE_INTEGER end{};
+    if (SetFilePointerEx(logFile.get(), end, &end, FILE_END) && end.QuadPart == 0) {
+        DWORD written = 0;
+        WriteFile(logFile.get(), "\xEF\xBB\xBF", 3, &written, nullptr);
+    }
 }
 
 bool environmentKeepsLog(const wchar_t* name) {
@@ -47,10 +89,8 @@ bool environmentKeepsLog(const wchar_t* name) {
 void initialise() {
     logInitialised = true;
     bool keep = gState.logRequested || environmentKeepsLog(L"CORVO_LOG") || environmentKeepsLog(L"QUILLPACK_LOG");
-    if (keep)
-        keepLog = true;
-    else
-        atexit(deleteLogAtExit);
+    if (keep) keepLog = true;
+    atexit(closeLog);
 
     std::wstring dir;
     tempRootWide(dir, false);
@@ -58,19 +98,18 @@ void initialise() {
     if (dir.empty()) dir = L"c:\\";
 
     logPath = chooseLogFileName(dir, [](const std::wstring& p) { return fileOrDirectoryExists(p); });
-    logFile = _wfopen(logPath.c_str(), L"w,ccs=UTF-8");
-    if (logFile == nullptr) {
+    openLog(true);
+    if (!logFile) {
         logPath = L"c:\\qpk_nlog";
-        logFile = _wfopen(logPath.c_str(), L"w,ccs=UTF-8");
+        openLog(true);
     }
-    if (logFile != nullptr) {
+    if (logFile) {
         wchar_t module[MAX_PATH * 4];
         DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH * 4);
         if (n == 0 || n >= MAX_PATH * 4) module[0] = L'\0';
         time_t now = time(nullptr);
         const char* when = ctime(&now);
-        fputws(formatWide(L"Started executable %s at %S\n", module, when ? when : "\n").c_str(), logFile);
-        fflush(logFile);
+        writeText(formatWide(L"Started executable %s at %S\n", module, when ? when : "\n"));
     }
     logStartMillis = nowMillis();
 }
@@ -82,15 +121,15 @@ void writeLine(bool error, const wchar_t* format, va_list args) {
         logLock = &lock;
     }
     EnterCriticalSection(logLock);
-    if (!logPath.empty() && logFile == nullptr) logFile = _wfopen(logPath.c_str(), L"a,ccs=UTF-8");
+    // A log that could not be opened is tried again for every line.
+    if (!logPath.empty() && !logFile) openLog(false);
     if (!logInitialised) initialise();
-    if (logFile != nullptr) {
-        fputws(logLinePrefix(logStartMillis, nowMillis()).c_str(), logFile);
-        if (error) fputws(L"ERROR: ", logFile);
-        fputws(vformatWide(format, args).c_str(), logFile);
-        fputws(L"\n", logFile);
-        fclose(logFile);
-        logFile = nullptr;
+    if (logFile) {
+        std::wstring line = logLinePrefix(logStartMillis, nowMillis());
+        if (error) line += L"ERROR: ";
+        line += vformatWide(format, args);
+        line += L'\n';
+        writeText(line);
     }
     LeaveCriticalSection(logLock);
 }
@@ -123,7 +162,7 @@ void logError(const wchar_t* format, ...) {
 
 void endLog() {
     if (logLock) EnterCriticalSection(logLock);
-    deleteLogAtExit();
+    closeLog();
     logPath.clear();
     if (logLock) LeaveCriticalSection(logLock);
 }

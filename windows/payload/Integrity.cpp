@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/ReadAhead.h"
 #include "launcher/ErrorReporting.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Log.h"
@@ -23,23 +24,37 @@ void require(const ReadStatus& status) {
     if (!status.ok()) failRead(status);
 }
 
+struct Chunk {
+    std::vector<unsigned char> bytes;
+    size_t got = 0;
+    bool ok = false;
+    DWORD error = 0;
+};
+
 // CRC-32 of the next `length` bytes; a read that fails or ends early is a fatal internal error.
 uint32_t checksum(FileSource& self, int64_t length, HWND dialog) {
-    std::vector<unsigned char> buffer(kIntegrityChunk);
     uLong crc = crc32(0, nullptr, 0);
+    if (length <= 0) return uint32_t(crc);
+    // The file is read on a thread of its own, a chunk or two ahead of the CRC.
+    int64_t requested = 0;
+    ReadAhead<Chunk> chunks(kIntegrityChunks, [&](Chunk& chunk) {
+        chunk.bytes.resize(kIntegrityChunk);
+        size_t want = size_t(std::min<int64_t>(length - requested, int64_t(kIntegrityChunk)));
+        chunk.ok = self.read(chunk.bytes.data(), want, chunk.got);
+        chunk.error = GetLastError();
+        requested += int64_t(chunk.got);
+        return chunk.ok && chunk.got > 0 && requested < length;
+    });
     int64_t done = 0;
     int shown = 0;
     while (done < length) {
-        size_t want = (size_t)std::min<int64_t>(length - done, (int64_t)buffer.size());
-        size_t got = 0;
-        bool ok = self.read(buffer.data(), want, got);
-        DWORD error = GetLastError();
-        if (!ok || got == 0) {
-            logError(L"check ReadFile failed %d %d %I64d", (int)got, (int)error, done);
+        Chunk& chunk = chunks.next();
+        if (!chunk.ok || chunk.got == 0) {
+            logError(L"check ReadFile failed %d %d %I64d", (int)chunk.got, (int)chunk.error, done);
             fatalMessageWith(1009, L"34");
         }
-        crc = crc32(crc, buffer.data(), (uInt)got);
-        done += (int64_t)got;
+        crc = crc32(crc, chunk.bytes.data(), (uInt)chunk.got);
+        done += (int64_t)chunk.got;
         if (dialog != nullptr) {
             int percent = (int)(done * 100 / length);
             if (percent > shown) {

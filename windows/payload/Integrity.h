@@ -7,10 +7,13 @@
 
 namespace qpk {
 
-// The checked range is read in chunks of at most this many bytes. Each ReadFile has a fixed
+// The checked range is read in chunks of at most this many bytes, on a thread of its own
+// that stays at most kIntegrityChunks - 1 chunks ahead of the CRC. Each ReadFile has a fixed
 // cost under Wine: with 12000-byte reads the check ran at about 55 % of crc32's own speed,
-// with 64 KiB at 60-75 %, with 1 MiB at 80-94 % (bench/run; the machine's figures vary).
+// with 1 MiB read in turns with the CRC at 60-80 %, read ahead at 75-95 % (bench/run; the
+// machine's figures vary).
 constexpr size_t kIntegrityChunk = 1048576;
+constexpr size_t kIntegrityChunks = 3;
 
 // Returns when the payload is intact or the check is not wanted (switched off, or the
 // block's flag says so); otherwise shows message 20016 (also in quiet runs) and ends the

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/Owned.h"
@@ -55,19 +56,25 @@ bool extractTarEntry(TarStream& in, const std::string& name, int64_t size, HWND 
         logError(L"%s", text);
         fatalText(text);
     }
-    std::vector<char> buffer(kTarCopyChunk);
+    // Read in chunks as ever, written in batches: under Wine every write call costs.
+    std::vector<char> batch(size_t(std::min<int64_t>(size, kTarWriteBatch)));
+    size_t pending = 0;
     int64_t copied = 0;
     bool writeError = false;
     DWORD lastProgress = 0;
     bool first = true;
     while (copied < size) {
         unsigned want = size - copied < int64_t(kTarCopyChunk) ? unsigned(size - copied) : kTarCopyChunk;
-        long got = in.read(buffer.data(), want);
-        if (got <= 0) break;
-        if (!writeAll(file.get(), buffer.data(), DWORD(got))) {
-            writeError = true;
-            break;
+        if (pending + want > batch.size()) {
+            if (!writeAll(file.get(), batch.data(), DWORD(pending))) {
+                writeError = true;
+                break;
+            }
+            pending = 0;
         }
+        long got = in.read(batch.data() + pending, want);
+        if (got <= 0) break;
+        pending += size_t(got);
         copied += got;
         DWORD now = GetTickCount();
         if (dialog && (first || now - lastProgress >= 200)) {
@@ -76,6 +83,7 @@ bool extractTarEntry(TarStream& in, const std::string& name, int64_t size, HWND 
         }
         first = false;
     }
+    if (!writeError && pending > 0 && !writeAll(file.get(), batch.data(), DWORD(pending))) writeError = true;
     file.reset();
     if (writeError) {
         logError(L"stream error");

@@ -10,8 +10,9 @@
 
 namespace qpk {
 
-// Data is copied in chunks of at most this many bytes.
+// Data is read in chunks of at most this many bytes and written in batches of at most that.
 constexpr unsigned kTarCopyChunk = 32768;
+constexpr size_t kTarWriteBatch = 1 << 20;
 
 // Unpacks `archive` into `targetDir` (which must exist), the current directory while it
 // runs. `totalSize` (the uncompressed size) only scales the progress; 0 leaves the bar.
