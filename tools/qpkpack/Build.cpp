@@ -3,7 +3,6 @@
 // patched in at the end.
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <zlib.h>
@@ -13,6 +12,7 @@
 #include "LauncherImage.h"
 #include "Manifest.h"
 #include "Packer.h"
+#include "Quoted.h"
 #include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 
@@ -119,8 +119,6 @@ private:
     PeChecksum checksum_;
     bool committed_ = false;
 };
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 class Builder {
 public:
@@ -243,17 +241,13 @@ int buildFromJson(const std::string& launcherPath, const std::string& manifestJs
 
 int buildFromManifest(const std::string& launcherPath, const std::string& manifestPath,
                       const std::string& outPath, std::string& error, std::vector<std::string>* warnings) {
-    std::error_code ec;
-    std::ifstream in;
-    if (fs::is_regular_file(manifestPath, ec)) in.open(manifestPath, std::ios::binary);
-    std::ostringstream text;
-    if (in.is_open()) text << in.rdbuf();
-    if (!in.is_open() || in.bad()) {
+    std::string text;
+    if (!readWholeFile(manifestPath, text)) {
         error = "manifest: cannot read " + inQuotes(manifestPath);
         return kFailed;
     }
-    return build(launcherPath, text.str(), fs::path(manifestPath).parent_path(), outPath, manifestPath + ": ",
-                 error, warnings);
+    return build(launcherPath, text, fs::path(manifestPath).parent_path(), outPath, manifestPath + ": ", error,
+                 warnings);
 }
 
 }  // namespace qpkpack

@@ -1,13 +1,13 @@
 #include "ExecutableIdentity.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "AppManifest.h"
 #include "CodePage.h"
+#include "FileSource.h"
 #include "IconFile.h"
+#include "Quoted.h"
 #include "ResourceTree.h"
 #include "VersionResource.h"
 
@@ -17,18 +17,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr uint16_t kApplicationManifestId = 1;  // CREATEPROCESS_MANIFEST_RESOURCE_ID
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
-
-bool readWhole(const std::filesystem::path& path, std::string& out) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    out = text.str();
-    return bool(in);
-}
 
 bool isGroup1001(const Resource& r) { return r.type.is(kResourceGroupIcon) && r.name.is(kSetupIconId); }
 
@@ -119,7 +107,7 @@ bool applyIdentity(std::string& image, PeHeaders& pe, const ExecutableIdentity& 
         std::string bytes;
         std::vector<IconEntry> entries;
         std::vector<std::string> images;
-        if (!readWhole(identity.iconPath, bytes)) {
+        if (!readWholeFile(identity.iconPath, bytes)) {
             error = origin + "executable.icon: cannot read " + inQuotes(identity.iconSource);
             return false;
         }

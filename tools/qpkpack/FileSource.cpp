@@ -1,6 +1,20 @@
 #include "FileSource.h"
 
+#include <sstream>
+
 namespace qpkpack {
+
+bool readWholeFile(const std::filesystem::path& path, std::string& out) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return false;
+    out = text.str();
+    return true;
+}
 
 bool FileSource::open(const std::filesystem::path& path) {
     std::error_code ec;

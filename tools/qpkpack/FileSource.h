@@ -3,6 +3,7 @@
 #pragma once
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "payload/ByteSource.h"
 
@@ -21,5 +22,8 @@ private:
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
 };
+
+// All of a regular file's bytes (a manifest, an icon); false when it cannot be read.
+bool readWholeFile(const std::filesystem::path& path, std::string& out);
 
 }  // namespace qpkpack

@@ -14,6 +14,7 @@
 #include "LauncherImage.h"
 #include "NamedSettings.h"
 #include "Packer.h"
+#include "Quoted.h"
 #include "RuntimeArchive.h"
 #include "payload/BlockFormat.h"
 #include "payload/ConfigBlock.h"
@@ -27,8 +28,6 @@ using Json = nlohmann::ordered_json;
 // default and what the texts are shown in.
 constexpr int kReportCodePage = 1252;
 constexpr size_t kChunkSize = 1 << 20;
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 std::string hex32(uint32_t v) {
     char buf[16];

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "FileSource.h"
+#include "Quoted.h"
 
 namespace qpkpack {
 namespace {
@@ -12,8 +13,6 @@ bool bytesAt(qpk::ByteSource& s, uint64_t at, const char* expected, size_t n) {
     size_t got = 0;
     return s.seek(at) && s.read(buf, n, got) && got == n && std::memcmp(buf, expected, n) == 0;
 }
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
 

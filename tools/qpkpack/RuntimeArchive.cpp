@@ -11,6 +11,7 @@
 #include <archive_entry.h>
 #endif
 
+#include "Quoted.h"
 #include "payload/GzTarStream.h"
 
 namespace qpkpack {
@@ -19,8 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kChunkSize = 1 << 20;
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
 class SkippingSink final : public qpk::TarSink {
 public:
