@@ -21,15 +21,13 @@ constexpr uint16_t kApplicationManifestId = 1;  // CREATEPROCESS_MANIFEST_RESOUR
 bool isGroup1001(const Resource& r) { return r.type.is(kResourceGroupIcon) && r.name.is(kSetupIconId); }
 
 // Group 1001 and the images only it uses make way for the icon file's images, under the
-// lowest free icon ids and the language the group had.
-void replaceIcon(std::vector<Resource>& resources, const std::vector<IconEntry>& entries,
+// lowest free icon ids and `language`, the one the group had.
+void replaceIcon(std::vector<Resource>& resources, uint16_t language, const std::vector<IconEntry>& entries,
                  const std::vector<std::string>& images) {
-    uint16_t language = 0;
     std::set<uint16_t> dropped, kept;
     for (const Resource& r : resources) {
         std::vector<IconEntry> group;
         if (!r.type.is(kResourceGroupIcon) || !parseGroupIcon(r.data, group)) continue;
-        if (isGroup1001(r)) language = r.language;
         for (const IconEntry& e : group) (isGroup1001(r) ? dropped : kept).insert(e.id);
     }
     resources.erase(std::remove_if(resources.begin(), resources.end(),
@@ -115,7 +113,7 @@ bool applyIdentity(std::string& image, PeHeaders& pe, const ExecutableIdentity& 
             error = origin + "executable.icon: " + inQuotes(identity.iconSource) + " is not an .ico file: " + why;
             return false;
         }
-        replaceIcon(resources, entries, images);
+        replaceIcon(resources, language, entries, images);
     }
     if (!identity.versionResource.empty()) {
         resources.erase(std::remove_if(resources.begin(), resources.end(),
