@@ -12,7 +12,6 @@ import java.util.Comparator;
 import java.util.List;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
-import java.util.stream.Collectors;
 import java.util.stream.Stream;
 
 /** The list file of the launcher's delayed-deletion role, and the start of that role. */
@@ -75,37 +74,29 @@ final class DeletionList {
         return "\"" + path + "\"";
     }
 
-    /** Everything in `directory` that is no directory, and its placeholder file when there is one. */
-    static List<Path> filesOf(Path directory) throws IOException {
-        List<Path> files = walk(directory, false);
+    /**
+     * The list that deletes `directory` with everything in it, from one walk of it: its files
+     * and its placeholder file when there is one; then the directories below it, inner ones
+     * first, `directory` itself, and the directory in which the JVM keeps its performance data
+     * file while it runs. The JVM deletes that file at its exit, and the role removes the
+     * directory only when no other JVM's file is left in it.
+     */
+    static String textForTree(String semaphore, Path directory) throws IOException {
+        List<Path> files = new ArrayList<>();
+        List<Path> directories = new ArrayList<>();
+        try (Stream<Path> paths = Files.walk(directory)) {
+            paths.forEach(p -> (Files.isDirectory(p, LinkOption.NOFOLLOW_LINKS) ? directories : files).add(p));
+        } catch (UncheckedIOException e) {
+            throw e.getCause();
+        }
         Matcher name = PRIVATE_DIRECTORY.matcher(String.valueOf(directory.getFileName()));
         if (name.matches()) {
             Path placeholder = directory.resolveSibling(name.group(1));
             if (Files.isRegularFile(placeholder, LinkOption.NOFOLLOW_LINKS)) files.add(placeholder);
         }
-        return files;
-    }
-
-    /**
-     * The directories below `directory`, inner ones first, then `directory` itself, then the
-     * directory in which the JVM keeps its performance data file while it runs. The JVM deletes
-     * that file at its exit, and the role removes the directory only when no other JVM's file
-     * is left in it.
-     */
-    static List<Path> directoriesOf(Path directory) throws IOException {
-        List<Path> directories = walk(directory, true);
         directories.sort(Comparator.comparingInt((Path p) -> p.getNameCount()).reversed());
         Path jvmData = Paths.get(System.getProperty("java.io.tmpdir"), "hsperfdata_" + System.getProperty("user.name"));
         if (Files.isDirectory(jvmData, LinkOption.NOFOLLOW_LINKS)) directories.add(jvmData);
-        return directories;
-    }
-
-    private static List<Path> walk(Path directory, boolean directories) throws IOException {
-        try (Stream<Path> paths = Files.walk(directory)) {
-            return paths.filter(p -> Files.isDirectory(p, LinkOption.NOFOLLOW_LINKS) == directories)
-                    .collect(Collectors.toCollection(ArrayList::new));
-        } catch (UncheckedIOException e) {
-            throw e.getCause();
-        }
+        return text(semaphore, files, directories);
     }
 }

@@ -137,8 +137,7 @@ public final class Setup {
         if (temporaryDirectoryScheduled) return;
         Thread hook = new Thread(() -> {
             try {
-                String list = DeletionList.text(semaphore, DeletionList.filesOf(directory),
-                        DeletionList.directoriesOf(directory));
+                String list = DeletionList.textForTree(semaphore, directory);
                 DeletionList.start(executable, directory.getParent(), list);
             } catch (IOException | RuntimeException e) {
                 System.err.println("could not have " + directory + " deleted: " + e);
