@@ -195,20 +195,6 @@ protected:
         return probe({"check", javaExe, allowPreRelease ? "1" : "0", useCache ? "1" : "0"});
     }
 
-    // Files the check left in the temporary root besides the log.
-    std::vector<std::string> leftovers() {
-        std::vector<std::string> out;
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW(qpktest::widen(tmp() + "\\*").c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE) return out;
-        do {
-            std::string name = qpktest::narrow(fd.cFileName);
-            if (name != "." && name != ".." && name.rfind("qpk_nlog_", 0) != 0) out.push_back(name);
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-        return out;
-    }
-
     // A new script and an earlier last-write time, as if the runtime had been replaced.
     static FILETIME changeRuntime(const std::string& javaExe, const std::string& script) {
         setScript(javaExe, script);
@@ -281,7 +267,7 @@ TEST_F(JavaCheck, RunsTheShortPathHiddenWithStandardErrorInATemporaryFile) {
     EXPECT_TRUE(contains(p.log, "] Java version: 1.8.0_291\n")) << p.log;
     EXPECT_TRUE(contains(p.log, "] got version from execution 1.8.0_291\n")) << p.log;
     EXPECT_TRUE(contains(p.log, "] checkJavaExe returning 1\n")) << p.log;
-    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(leftInTmp(), std::vector<std::string>{});
 }
 
 TEST_F(JavaCheck, VersionLineIsTheFirstWithAKnownPrefix) {
@@ -324,7 +310,7 @@ TEST_F(JavaCheck, VersionLineIsTheFirstWithAKnownPrefix) {
         EXPECT_EQ(p.result, c.accepted) << c.script << "\n" << p.log;
         EXPECT_EQ(p.version, c.version) << c.script;
         EXPECT_EQ(contains(p.log, "] couldn't get version\n"), !c.accepted) << c.script << "\n" << p.log;
-        EXPECT_EQ(leftovers(), std::vector<std::string>{}) << c.script;
+        EXPECT_EQ(leftInTmp(), std::vector<std::string>{}) << c.script;
     }
 }
 
@@ -578,7 +564,7 @@ TEST_F(JavaCheck, SlowHungRuntimeIsEndedAfterSixtySeconds) {
     EXPECT_TRUE(contains(p.log, "] Terminating process\n")) << p.log;
     EXPECT_TRUE(contains(p.log, "] couldn't get version\n")) << p.log;
     EXPECT_FALSE(cached(java).present) << "a hung runtime leaves the cache alone";
-    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(leftInTmp(), std::vector<std::string>{});
 }
 
 // One informative case with the real runtimes scripts/setup fetches, as this Wine runs

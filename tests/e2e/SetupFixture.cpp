@@ -264,15 +264,8 @@ std::vector<std::string> SetupTest::logs(const std::string& directory) const {
 
 std::vector<std::string> SetupTest::leftInTmp() const {
     std::vector<std::string> found;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(qpktest::widen(tmp_ + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return found;
-    do {
-        std::string name = qpktest::narrow(fd.cFileName);
-        bool log = name.rfind("qpk_nlog_", 0) == 0;
-        if (name != "." && name != ".." && !log) found.push_back(name);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    for (const std::string& name : namesMatching(tmp_, "*"))
+        if (name.rfind("qpk_nlog_", 0) != 0) found.push_back(name);
     return found;
 }
 
