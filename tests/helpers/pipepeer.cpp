@@ -37,10 +37,15 @@ bool writeAll(HANDLE h, const void* data, DWORD size) {
 int listenOnce(const wchar_t* name) {
   HANDLE pipe = CreateNamedPipeW(name, PIPE_ACCESS_DUPLEX, 0, 1, 4096, 4096, 0, nullptr);
   if (pipe == INVALID_HANDLE_VALUE) return 92;
+  // The whole block (its length prefix and one byte), which the client writes in two calls:
+  // a listener gone after the prefix would fail the client's second write.
   unsigned char block[5];
-  DWORD got = 0;
-  bool read = (ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) &&
-              ReadFile(pipe, block, sizeof block, &got, nullptr);
+  DWORD total = 0, got = 0;
+  bool read = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+  while (read && total < sizeof block) {
+    read = ReadFile(pipe, block + total, sizeof block - total, &got, nullptr) && got > 0;
+    total += got;
+  }
   HANDLE token = nullptr;
   SECURITY_IMPERSONATION_LEVEL level{};
   DWORD size = 0;
